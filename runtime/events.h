@@ -1,0 +1,36 @@
+// The user-interface event loop. The thread that calls InitUserInterface is the
+// user-interface thread: callbacks, deferred calls and completions run there.
+// Without a view the loop is a plain queue of calls; the Qt view installs a backend that runs
+// the same calls inside Qt's event loop.
+#pragma once
+
+#include <functional>
+
+// Backend of the loop. The default one is plain C++ (headless programs and tests).
+class EventLoopBackend {
+  public:
+    virtual ~EventLoopBackend() = default;
+    virtual void post(std::function<void()> call) = 0; // any thread
+    virtual int run() = 0;                               // until quit(); returns its code
+    virtual void quit(int code) = 0;                     // any thread
+    virtual void processEvents() = 0;                    // runs what is pending, then returns
+};
+
+// Makes the calling thread the user-interface thread. Returns 1, or 0 on failure.
+// A backend installed before (the view) is kept; otherwise the plain backend is used.
+int InitUserInterface(int argc, char** argv);
+void CloseUserInterface();
+void SetEventLoopBackend(EventLoopBackend* backend); // the view, before InitUserInterface
+bool IsUserInterfaceThread();
+
+// Runs the loop until QuitUserInterface. Returns the code given to QuitUserInterface (>= 0),
+// or a negative value when the run-time is not initialised.
+int RunUserInterface();
+// Ends the loop after the running callback returns. Any thread.
+int QuitUserInterface(int code);
+// Runs pending deferred calls (and the toolkit's events) on the user-interface thread.
+int ProcessSystemEvents();
+// Runs fn on the user-interface thread, later. Any thread. Returns 0, negative on failure.
+int PostDeferredCall(std::function<void()> fn);
+// Runs fn on the user-interface thread and waits for it (runs it at once when called there).
+void RunOnUserInterfaceThread(const std::function<void()>& fn);
