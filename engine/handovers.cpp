@@ -1,0 +1,6 @@
+#include "engine/handovers.h"
+
+EngineHandovers& MainWorking_Handovers() {
+    static EngineHandovers handovers;
+    return handovers;
+}
