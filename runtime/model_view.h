@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -59,15 +60,23 @@ struct ControlSnapshot {
     int dataType = 0;
     std::string label;
     bool labelVisible = true;
+    int labelLeft = 0;      // VAL_AUTO_CENTER (0x80000000) = centred over the control
+    int labelWidth = 0;     // 0 = as wide as its text
+    bool sizeToText = false;
     int left = 0, top = 0, width = 0, height = 0;
     bool visible = true, dimmed = false;
     int textColor = 0x000000;
     int ctrlColor = -1;     // -1 = the toolkit's default
     int pointSize = 0;      // 0 = default
+    int onOffPointSize = 0; // two-state texts; 0 = default
     std::string valueText;  // value as text (numbers formatted with the control's precision)
     double numericValue = 0.0;
     double minValue = 0.0, maxValue = 0.0;
     int precision = 0;
+    bool showDigitalDisplay = true; // slides
+    int digDispLeft = 0;            // slides: left of the digital display
+    int fillColor = -1;             // slides; -1 = the toolkit's default
+    bool on = false;                // two-state controls: in the on state
     double onValue = 1.0, offValue = 0.0;
     std::string onText, offText;
     int onColor = -1, offColor = -1;
@@ -80,6 +89,9 @@ struct ControlSnapshot {
     int xFormat = 0;
     double xOffset = 0.0;
     bool legendVisible = false;
+    int legendVisibleItems = 0;
+    bool zoomAndPan = false;
+    std::map<int, int> cursorModes; // cursor number -> ATTR_CURSOR_MODE
     std::string xName, yName;
     uint64_t plotsRevision = 0; // grows with every drawn change of the plots
 };
@@ -102,6 +114,7 @@ struct PanelSnapshot {
     int left = 0, top = 0, width = 0, height = 0;
     bool visible = false, dimmed = false, scaleContents = false;
     bool centerOnScreen = false; // SetPanelPos with VAL_AUTO_CENTER since the last snapshot
+    bool active = false;         // the active panel (SetActivePanel)
     int menuBar = 0;
     std::vector<MenuSnapshot> menus;
     std::vector<int> controls; // control ids in control order

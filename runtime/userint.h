@@ -195,7 +195,8 @@ CtrlCallbackPtr LookupCallbackName(const std::string& name); // nullptr when unk
 // Panels
 // ---------------------------------------------------------------------------------------------
 // Folder in which LoadPanel / LoadMenuBar look for relative file names. Defaults to the
-// program folder. File names are matched without regard to letter case.
+// program folder (also after SetPanelFileFolder("")). File names are matched without regard
+// to letter case.
 void SetPanelFileFolder(const std::string& folder);
 std::string GetPanelFileFolder();
 
@@ -310,3 +311,7 @@ int FirePanelEvent(int panel, int event, int eventData1 = 0, int eventData2 = 0)
 int FireMenuItem(int menuBar, int menuItem);
 // Sets the value as a person does and, when it changed or the control is a button, commits.
 int UserSetCtrlVal(int panel, int control, const std::string& valueText);
+
+// Discards every panel and menu bar and removes the observer, without notifications (tests
+// start each case from an empty model). Handles are not reused afterwards.
+void ResetUserInterfaceModelForTesting();
