@@ -93,7 +93,7 @@ bool ReadValue(const UiWidget& w, const std::string& name, int dataType, Value* 
     if (dataType == VAL_STRING) {
         const UiProperty* p = w.property(name);
         if (!p) return true;
-        out->text = p->type == "string" || p->type == "cstring" ? p->text : p->text;
+        out->text = p->text; // a number given for a text value is taken as its text
         return true;
     }
     double v = 0.0;
@@ -412,6 +412,9 @@ int LoadPanel(int parentPanel, const std::string& file, int panelNumber) {
     if (isSet) {
         std::set<std::string> names;
         for (const auto& child : doc.root.children) {
+            if (child.className == "QMenuBar" || child.className == "QStatusBar" ||
+                child.className == "QToolBar")
+                continue; // not panels: a set may carry its menu bars beside the panels
             std::string name = ConstantNameOf(child.properties, child.name);
             if (!names.insert(name).second) {
                 ReportLoadProblem(

@@ -123,9 +123,7 @@ int DiscardPanel(int panel) {
     std::vector<int> tree; // children before their parents
     CollectTree(panel, &tree);
     for (int h : tree) {
-        Panel* q = FindPanel(h);
-        if (q->menuBar) RemoveMenuBarLocked(q->menuBar);
-        // Menu bars loaded onto this panel but no longer attached go too.
+        // The panel's menu bar goes with it.
         for (auto it = m.menuBars.begin(); it != m.menuBars.end();) {
             if (it->second->panel == h)
                 it = m.menuBars.erase(it);
