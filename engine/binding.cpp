@@ -272,7 +272,8 @@ class Binder {
         if (g < 0) g = table_->groupCount;
         if (g >= kMaxGroups) {
             note(c.id, "binding stops here: no room for a seventh command group");
-            warn(c, "seventh command group; binding stops at this control");
+            warn(c, "seventh command group; binding stops here: later controls and every "
+                    "prefixed control stay unbound");
             return false;
         }
         const int n = d.index;
@@ -307,7 +308,8 @@ class Binder {
     bool reply(const PanelControl& c, const CommandDescriptor& d) {
         if (table_->replyCount >= kMaxReplies) {
             note(c.id, "binding stops here: no room for an eleventh reply entry");
-            warn(c, "eleventh reply entry; binding stops at this control");
+            warn(c, "eleventh reply entry; binding stops here: later controls and every "
+                    "prefixed control stay unbound");
             return false;
         }
         ReplyEntry& e = table_->replies[table_->replyCount++];
