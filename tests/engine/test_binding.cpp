@@ -16,14 +16,14 @@
 
 namespace {
 
-struct GroupSpec {
+struct GroupWant {
     char letter;
     int flags;
     int waitReply;
     std::map<int, std::string> positions; // position -> constant name
 };
 
-struct ReplySpec {
+struct ReplyWant {
     char letter;
     char valueType;
     int index;
@@ -42,14 +42,14 @@ Installed CallbackOf(int panel, int ctrl) {
     return i;
 }
 
-void ExpectGroup(int panel, const CommandGroup& g, const GroupSpec& spec) {
-    SCOPED_TRACE(std::string("group ") + spec.letter);
-    EXPECT_EQ(g.letter, spec.letter);
-    EXPECT_EQ(g.flags, spec.flags);
-    EXPECT_EQ(g.waitReply, spec.waitReply);
+void ExpectGroup(int panel, const CommandGroup& g, const GroupWant& want) {
+    SCOPED_TRACE(std::string("group ") + want.letter);
+    EXPECT_EQ(g.letter, want.letter);
+    EXPECT_EQ(g.flags, want.flags);
+    EXPECT_EQ(g.waitReply, want.waitReply);
     for (int i = 0; i < kPositions; ++i) {
-        auto it = spec.positions.find(i);
-        if (it == spec.positions.end()) {
+        auto it = want.positions.find(i);
+        if (it == want.positions.end()) {
             EXPECT_EQ(g.ctrl[i], 0) << "position " << i;
             continue;
         }
@@ -59,16 +59,16 @@ void ExpectGroup(int panel, const CommandGroup& g, const GroupSpec& spec) {
     }
 }
 
-void ExpectReplies(int panel, const ControlTable& t, const std::vector<ReplySpec>& specs) {
-    ASSERT_EQ(t.replyCount, static_cast<int>(specs.size()));
-    for (std::size_t r = 0; r < specs.size(); ++r) {
-        SCOPED_TRACE(specs[r].name);
+void ExpectReplies(int panel, const ControlTable& t, const std::vector<ReplyWant>& wants) {
+    ASSERT_EQ(t.replyCount, static_cast<int>(wants.size()));
+    for (std::size_t r = 0; r < wants.size(); ++r) {
+        SCOPED_TRACE(wants[r].name);
         const ReplyEntry& e = t.replies[r];
-        EXPECT_EQ(e.letter, specs[r].letter);
-        EXPECT_EQ(e.valueType, specs[r].valueType);
-        EXPECT_EQ(e.index, specs[r].index);
-        EXPECT_EQ(e.byDigit, specs[r].byDigit);
-        EXPECT_EQ(e.ctrl, CtrlId(panel, specs[r].name));
+        EXPECT_EQ(e.letter, wants[r].letter);
+        EXPECT_EQ(e.valueType, wants[r].valueType);
+        EXPECT_EQ(e.index, wants[r].index);
+        EXPECT_EQ(e.byDigit, wants[r].byDigit);
+        EXPECT_EQ(e.ctrl, CtrlId(panel, wants[r].name));
     }
 }
 
@@ -114,7 +114,7 @@ class Binding : public EngineTest {
             Record("traceName " + std::to_string(key) + " " + label);
         };
         h.specInitParams = [](const std::string& name, PanelContext*, int control) {
-            Record("spec " + name + " " + std::to_string(control));
+            Record("want " + name + " " + std::to_string(control));
         };
         h.portFillRing = [](int, int control) { Record("portFill " + std::to_string(control)); };
         h.comSelectOnly = TestCallback;
@@ -274,7 +274,7 @@ TEST_F(Binding, SpectrumPanel) {
     for (; id > 0; GetCtrlAttribute(p, id, ATTR_NEXT_CTRL, &id)) {
         std::string n;
         GetCtrlAttribute(p, id, ATTR_CONSTANT_NAME, &n);
-        if (n.rfind("SPC_", 0) == 0) expected.push_back("spec " + n + " " + std::to_string(id));
+        if (n.rfind("SPC_", 0) == 0) expected.push_back("want " + n + " " + std::to_string(id));
     }
     expected.push_back("traceName 0 Device Data");
     EXPECT_EQ(calls, expected);
