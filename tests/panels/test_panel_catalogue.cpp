@@ -658,6 +658,50 @@ TEST_F(PanelCatalogue, NamesReferToControlsOfTheirPanel) {
     }
 }
 
+// Binding has room for 6 command groups and 10 reply entries and stops at the first control
+// that finds no room, leaving the rest of the panel unbound; a group has 20 positions.
+TEST_F(PanelCatalogue, BindingHasRoomForEveryControl) {
+    for (const PanelEntry& p : Catalogue()) {
+        if (!p.bound) continue;
+        SCOPED_TRACE(p.file);
+        const int panel = load(p.file, p.number);
+        if (panel <= 0) continue;
+        std::vector<char> groups;
+        int replies = 0;
+        for (const Ctrl& c : Controls(panel)) {
+            SCOPED_TRACE(c.name);
+            const ControlClassification cls = Classify(c.name);
+            const CommandDescriptor& d = cls.first;
+            if (d.kind == ControlKind::Command) {
+                EXPECT_GE(d.index, 0);
+                EXPECT_LT(d.index, 20);
+                const bool joins = c.name.size() >= 9 && std::find(groups.begin(), groups.end(),
+                                                                   d.letter) != groups.end();
+                if (!joins) groups.push_back(d.letter);
+            }
+            if (d.reply || d.keywords.has(Keyword::ComPower)) ++replies;
+            if (cls.prefix.kind == ControlKind::EnableSwitch ||
+                cls.prefix.kind == ControlKind::GroupMapping) {
+                EXPECT_GE(cls.prefix.index, 0);
+                EXPECT_LT(cls.prefix.index, 20);
+            }
+            if (d.keywords.has(Keyword::BOud)) {
+                EXPECT_GE(c.name[6], '0');
+                EXPECT_LE(c.name[6], '3');
+            }
+            // The spectrum settings name their LED, 0 or 1, by their last character.
+            for (const char* setting :
+                 {"SPC_DRK", "SPC_SCN_AVRG", "SPC_DTCT", "SPC_INT_TIM", "SPC_BXWDITH"}) {
+                if (c.name.find(setting) != std::string::npos) {
+                    EXPECT_TRUE(c.name.back() == '0' || c.name.back() == '1');
+                }
+            }
+        }
+        EXPECT_LE(groups.size(), 6u);
+        EXPECT_LE(replies, 10);
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Layout
 // ---------------------------------------------------------------------------------------------
