@@ -42,10 +42,10 @@ long long monotonicMicros(Clock::time_point t) {
     return std::chrono::duration_cast<std::chrono::microseconds>(t.time_since_epoch()).count();
 }
 
-int millisecondsUntil(Clock::time_point t, Clock::time_point now) {
-    if (t <= now) return 0;
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - now).count() + 1;
-    return static_cast<int>(std::min<long long>(ms, 60000));
+// Time from now until t, at least 0 and at most a minute.
+Clock::duration until(Clock::time_point t, Clock::time_point now) {
+    if (t <= now) return Clock::duration::zero();
+    return std::min<Clock::duration>(t - now, std::chrono::minutes(1));
 }
 
 bool writePathFile(const std::string& file, const std::string& path, std::string* error) {
@@ -81,7 +81,7 @@ class Simulator {
     void queue(const std::vector<std::string>& answers, Clock::time_point now);
     void tickStream(Clock::time_point now);
     bool sendNext(Clock::time_point now); // false on a fatal error
-    int timeoutMs(Clock::time_point now) const;
+    Clock::duration timeout(Clock::time_point now) const;
 
     const SimOptions& options_;
     SimPty& pty_;
@@ -192,23 +192,26 @@ bool Simulator::sendNext(Clock::time_point now) {
     if (options_.lineRate) {
         const auto duration = std::chrono::duration<double>(static_cast<double>(sending_.size()) /
                                                             kLineBytesPerSecond);
-        lineFree_ =
-            std::max(lineFree_, now) + std::chrono::duration_cast<Clock::duration>(duration);
+        // A line that stayed busy goes on from where it was free, so that late wake-ups do not
+        // slow it down; an idle line starts now.
+        const Clock::time_point from =
+            lineFree_ + std::chrono::milliseconds(5) >= now ? lineFree_ : now;
+        lineFree_ = from + std::chrono::duration_cast<Clock::duration>(duration);
     }
     ++linesSent_;
     sending_.clear();
     return true;
 }
 
-int Simulator::timeoutMs(Clock::time_point now) const {
-    int timeout = 60000;
+Clock::duration Simulator::timeout(Clock::time_point now) const {
+    Clock::duration wait = std::chrono::minutes(1);
     if (sending_.empty() && !replies_.empty()) {
         Clock::time_point next = replies_.front().due;
         if (options_.lineRate) next = std::max(next, lineFree_);
-        timeout = std::min(timeout, millisecondsUntil(next, now));
+        wait = std::min(wait, until(next, now));
     }
-    if (streaming_) timeout = std::min(timeout, millisecondsUntil(nextTick_, now));
-    return timeout;
+    if (streaming_) wait = std::min(wait, until(nextTick_, now));
+    return wait;
 }
 
 int Simulator::run() {
@@ -244,11 +247,12 @@ int Simulator::run() {
             result = 1;
             break;
         }
-        int timeout = timeoutMs(now);
-        if (hangup) timeout = std::min(timeout, millisecondsUntil(hangupAt, now));
+        Clock::duration wait = timeout(now);
+        if (hangup) wait = std::min(wait, until(hangupAt, now));
 
         pollfd p{pty_.master(), static_cast<short>(POLLIN | (sending_.empty() ? 0 : POLLOUT)), 0};
-        const timespec ts{timeout / 1000, (timeout % 1000) * 1000000L};
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+        const timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
         const int ready = ::ppoll(&p, 1, &ts, &original);
         if (ready < 0) {
             if (errno == EINTR) continue;
