@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
 
 namespace {
 
@@ -68,13 +69,16 @@ class TextBoxView final : public ControlView {
     QWidget* createWidget(QWidget* host, const ControlSnapshot& /*snapshot*/) override {
         edit_ = new QPlainTextEdit(host);
         edit_->setReadOnly(true);
+        // Read-only, yet a person can move through the text with the keys and copy from it.
+        edit_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
         edit_->setUndoRedoEnabled(false);
-        QScrollBar* bar = edit_->verticalScrollBar();
-        connect(bar, &QScrollBar::valueChanged, this, [this, bar](int line) {
-            if (applying() || disposed()) return;
-            // At the end the box follows new text again.
-            NoteUserScroll(panel_, control_, line >= bar->maximum() ? -1 : line);
+        // The edit moves its scroll bar with the bar's signals blocked when a person pages or
+        // uses keys, so every scroll of the viewport is looked at, once the event is over.
+        connect(edit_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+                [this] { noteScroll(); });
+        connect(edit_, &QPlainTextEdit::updateRequest, this, [this](const QRect&, int dy) {
+            if (dy != 0) noteScroll();
         });
         return edit_;
     }
@@ -84,10 +88,26 @@ class TextBoxView final : public ControlView {
         if (what & (CHANGE_VALUE | CHANGE_SCROLL)) {
             QScrollBar* bar = edit_->verticalScrollBar();
             bar->setValue(s.firstVisibleLine < 0 ? bar->maximum() : s.firstVisibleLine);
+            reported_ = s.firstVisibleLine;
         }
     }
 
   private:
+    void noteScroll() {
+        if (applying() || disposed() || reportPending_) return;
+        reportPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            reportPending_ = false;
+            if (disposed()) return;
+            QScrollBar* bar = edit_->verticalScrollBar();
+            // At the end the box follows new text again.
+            const int line = bar->value() >= bar->maximum() ? -1 : bar->value();
+            if (line == reported_) return;
+            reported_ = line;
+            NoteUserScroll(panel_, control_, line);
+        });
+    }
+
     void showText(const std::string& text) {
         if (text == shown_) return;
         const bool appended =
@@ -104,6 +124,8 @@ class TextBoxView final : public ControlView {
 
     QPlainTextEdit* edit_ = nullptr;
     std::string shown_;
+    int reported_ = -1; // the position the model holds, as far as the view knows
+    bool reportPending_ = false;
 };
 
 class TextMessageView final : public ControlView {
