@@ -39,11 +39,13 @@ bool writeAll(int fd, const std::string& content) {
 
 ReadResult ReadWholeFile(const std::string& path, std::string* content) {
     content->clear();
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking in open(): a named pipe would wait there for a writer.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    // Only regular files: a pipe or a device could block or never end.
     struct stat info {};
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
         return ReadResult::Failed;
     }
@@ -71,6 +73,8 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& content) 
         target = resolved;
     }
     bool exists = stat(target.c_str(), &info) == 0;
+    // Only a regular file is replaced: never a device, a pipe or a folder.
+    if (exists && !S_ISREG(info.st_mode)) return false;
     mode_t mode = exists ? (info.st_mode & 07777) : (0666 & ~currentUmask());
 
     std::size_t slash = target.rfind('/');

@@ -8,6 +8,7 @@
 enum class ReadResult { Ok, Missing, Failed };
 ReadResult ReadWholeFile(const std::string& path, std::string* content);
 
+// Only regular files are read (anything else is Failed) and replaced.
 // Creates the file when missing (permissions from the process's umask); an existing file keeps
 // its permissions. A symbolic link is followed: its target is replaced. Returns false on failure,
 // leaving the old file and no temporary file behind.

@@ -328,6 +328,12 @@ TEST(IniFile, FailedWritesReportZeroAndKeepTheOldFile) {
               0);
     EXPECT_EQ(WritePrivateProfileString("A", "k", "v", folder.path().c_str()), 0); // a folder
     EXPECT_TRUE(fs::is_directory(folder.path()));
+    // Not a regular file: neither read (it could block or never end) nor replaced.
+    std::string pipe = folder.file("pipe.ini");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(readString("A", "k", "d", pipe), "d");
+    EXPECT_EQ(WritePrivateProfileString("A", "k", "v", pipe.c_str()), 0);
+    EXPECT_TRUE(fs::is_fifo(pipe));
 
     // A file that exists but cannot be read is not replaced by one that lacks its lines.
     if (geteuid() != 0) {
