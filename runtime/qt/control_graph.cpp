@@ -62,8 +62,8 @@ class GraphView final : public ControlView {
 
     void applyContent(const ControlSnapshot& s, uint32_t /*what*/) override {
         applyTitle(s);
-        if (s.plotsRevision != revision_ || s.xOffset != shownOffset_ ||
-            curves_.size() != s.plots.size()) {
+        // A delayed change of the plots shows once the model draws it (a new revision).
+        if (s.plotsRevision != revision_ || s.xOffset != shownOffset_) {
             syncPlots(s);
             revision_ = s.plotsRevision;
             shownOffset_ = s.xOffset;
