@@ -80,7 +80,9 @@ class GraphView final : public ControlView {
         }
         plot_->xAxis->setLabel(QString::fromStdString(s.xName));
         plot_->yAxis->setLabel(QString::fromStdString(s.yName));
-        plot_->legend->setVisible(s.legendVisible);
+        // A graph that asks for legend items wants its plots named on the screen.
+        plot_->legend->setVisible((s.legendVisible || s.legendVisibleItems > 0) && !s.plots.empty());
+        plot_->setInteractions(s.zoomAndPan ? QCP::iRangeDrag | QCP::iRangeZoom : QCP::Interactions());
         scaleAxis(plot_->xAxis, s.xAxis, s.xOffset);
         scaleAxis(plot_->yAxis, s.yAxis, 0.0);
         plot_->replot(QCustomPlot::rpQueuedReplot);
