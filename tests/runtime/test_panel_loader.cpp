@@ -361,6 +361,35 @@ TEST_F(Loader, PanelSetsChildPanelsAndMainWindows) {
     EXPECT_GT(LoadMenuBar(host, "AboutFile.uir", 1), 0);
 }
 
+TEST_F(Loader, APanelSetMayCarryMenuBarsBesideItsPanels) {
+    std::string bar = Widget(
+        "QMenuBar", "MENUBAR",
+        Widget("QMenu", "MENU1", StringProp("title", "File") + "<addaction name=\"EXIT_ALL\"/>\n") +
+            "<addaction name=\"MENU1\"/>\n");
+    folder.write("set.uir",
+                 UiDoc(Widget("QWidget", "ROOT",
+                              BoolProp("panelSet", true, true) + Widget("QWidget", "FIRST", "") +
+                                  bar + Widget("QWidget", "SECOND", Widget("QLabel", "MSG", "")) +
+                                  "<action name=\"EXIT_ALL\">" + StringProp("text", "Exit") +
+                                  "</action>\n")));
+    int second = LoadPanel(0, "set.uir", 2);
+    ASSERT_GT(second, 0);
+    PanelSnapshot snap;
+    GetPanelSnapshot(second, &snap);
+    EXPECT_EQ(snap.constantName, "SECOND");
+    EXPECT_EQ(snap.controls.size(), 1u);
+    int bar1 = LoadMenuBar(second, "set.uir", 1);
+    ASSERT_GT(bar1, 0);
+    int menu = 0;
+    GetMenuBarAttribute(bar1, 0, ATTR_FIRST_MENU_ID, &menu);
+    std::string label;
+    GetMenuBarAttribute(bar1, menu, ATTR_MENU_NAME, &label);
+    EXPECT_EQ(label, "File");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadPanel(0, "set.uir", 3), UIE_PanelNotFound);
+    testing::internal::GetCapturedStderr();
+}
+
 TEST_F(Loader, MenuBarNamingAnUnknownActionIsRefused) {
     folder.write("menu.uir",
                  UiDoc(Widget("QMainWindow", "W",
