@@ -3,6 +3,7 @@
 #include "engine/binding.h"
 #include "engine/callbacks.h"
 #include "engine/conversion.h"
+#include "engine/engine_threads.h"
 #include "engine/handovers.h"
 #include "engine/on_off_lists.h"
 
@@ -120,8 +121,11 @@ void MainWorking_INIT_POINTERS(AppRecord* app) {
     ops.Mapping = MainWorking_Mapping;
     ops.CloseOtherPanel = MainWorking_CloseOtherPanel;
     ops.InitOtherPanel = MainWorking_InitOtherPanel;
-    // Supplied by their own modules: ArriveOutBuf and SendInComands (engine threads),
-    // CheckVersionStatus (version query), QuitCallback (saved values), DEBUG_OPT (debug panel).
+    ops.ArriveOutBuf = MainWorking_ArriveOutBuf;
+    ops.SendInComands = MainWorking_SendInComands;
+    MainWorking_Handovers().scheduleEngineThreads = MainWorking_ScheduleEngineThreads;
+    // Supplied by their own modules: CheckVersionStatus (version query), QuitCallback (saved
+    // values), DEBUG_OPT (debug panel).
 
     if (const auto& h = MainWorking_Handovers(); h.debugClosePanel) h.debugClosePanel();
     B_working_INIT_POINTERS(&TheBWorkingTable());

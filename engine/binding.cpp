@@ -5,6 +5,7 @@
 #include "engine/callbacks.h"
 #include "engine/control_name.h"
 #include "engine/conversion.h"
+#include "engine/engine_threads.h"
 #include "engine/handovers.h"
 #include "engine/on_off_lists.h"
 
@@ -498,6 +499,9 @@ int MainWorking_InitAllControls(PanelContext* ctx, int panel, ExitHandler* exitH
 void MainWorking_InitAllControlsBegin(PanelContext* ctx, int panel) {
     if (ctx == nullptr) return;
     AppRecord* app = ctx->app ? ctx->app : &TheAppRecord();
+    // A newly opened port: threads of the previous connection stop touching port and panels
+    // before stopFlag is cleared below.
+    MainWorking_BeginConnection();
     ctx->panel.store(panel);
     const int flag = MainWorking_InitAllControls(ctx, panel, nullptr);
     const EngineHandovers& h = MainWorking_Handovers();

@@ -48,6 +48,17 @@ struct EngineHandovers {
     // Schedules the send and reply threads after the main panel is bound (stopFlag is 0 by
     // then). Filled by the module of the engine threads.
     void (*scheduleEngineThreads)(AppRecord* app) = nullptr;
+
+    // The reply thread hands every piece it dispatches (PC control on, after the version answer)
+    // to the data log and then to the time graphs: LogFile_AddPoints(logRecord, piece, length)
+    // and GraphWorking_AddPoints(graphRecord, piece, length).
+    void (*logAddPoints)(void* record, const char* piece, int length) = nullptr;
+    void (*graphAddPoints)(void* record, const char* piece, int length) = nullptr;
+
+    // Spectrum run: the send thread calls this after a run of its passes that took a pending
+    // "P" letter and wrote that "P" group; the spectrum module signals its event when its run
+    // waits for that LED command (state 4).
+    void (*spectrumLedCommandSent)(AppRecord* app) = nullptr;
 };
 
 // The program's one hand-over table.
