@@ -7,8 +7,6 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include <cmath>
-
 namespace {
 
 QString Text(const std::string& s) {
@@ -76,10 +74,6 @@ class TwoStateView final : public ControlView {
     void applyContent(const ControlSnapshot& s, uint32_t /*what*/) override {
         const bool on = s.on;
         button_->setChecked(on);
-        if (dataType_ != VAL_STRING) {
-            onValue_ = s.onValue;
-            offValue_ = s.offValue;
-        }
         const std::string& stateText = on ? s.onText : s.offText;
         if (kind_ == KIND_CHECK_BOX) {
             button_->setText(Text(s.label));
@@ -100,15 +94,17 @@ class TwoStateView final : public ControlView {
     void enterPressed() override { button_->click(); }
 
   private:
+    // The on or off value as the model holds it now.
     void write(bool on) {
+        const int attr = on ? ATTR_ON_VALUE : ATTR_OFF_VALUE;
         if (dataType_ == VAL_STRING) {
             std::string value;
-            GetCtrlAttribute(panel_, control_, on ? ATTR_ON_VALUE : ATTR_OFF_VALUE, &value);
-            SetCtrlVal(panel_, control_, value);
-        } else if (dataType_ == VAL_INTEGER) {
-            SetCtrlVal(panel_, control_, static_cast<int>(std::lround(on ? onValue_ : offValue_)));
+            if (GetCtrlAttribute(panel_, control_, attr, &value) == 0)
+                SetCtrlVal(panel_, control_, value);
         } else {
-            SetCtrlVal(panel_, control_, on ? onValue_ : offValue_);
+            double value = 0.0;
+            if (GetCtrlAttribute(panel_, control_, attr, &value) == 0)
+                SetCtrlVal(panel_, control_, value);
         }
     }
 
@@ -128,7 +124,6 @@ class TwoStateView final : public ControlView {
     }
 
     QAbstractButton* button_ = nullptr;
-    double onValue_ = 1.0, offValue_ = 0.0;
     int stateColor_ = -2;
 };
 

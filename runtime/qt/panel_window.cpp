@@ -85,7 +85,8 @@ void PanelWindow::applyPanel(const PanelSnapshot& s) {
         shownTop_ = s.top;
     }
     layoutArea();
-    if (s.visible != isVisible()) {
+    // isHidden, not isVisible: a child panel of a hidden parent keeps its own state.
+    if (s.visible == isHidden()) {
         setVisible(s.visible);
         if (s.visible && !topLevel_) raise();
     }
@@ -103,11 +104,19 @@ void PanelWindow::applyMenus(const PanelSnapshot& s) {
     if (s.menuBar == shownMenuBar_ && signature == shownMenus_) return;
     shownMenuBar_ = s.menuBar;
     shownMenus_ = signature;
-    delete menuBar_.data();
-    if (s.menuBar <= 0) {
-        layoutArea();
-        return;
+    // Deleted later: the old bar may be in the middle of delivering a choice.
+    if (menuBar_ != nullptr) {
+        menuBar_->hide();
+        menuBar_->deleteLater();
+        menuBar_.clear();
     }
+    if (s.menuBar > 0) buildMenuBar(s);
+    // The panel's area keeps its size; the window grows or shrinks by the bar.
+    if (shownHeight_ >= 0) resize(width(), shownHeight_ + menuHeight());
+    layoutArea();
+}
+
+void PanelWindow::buildMenuBar(const PanelSnapshot& s) {
     menuBar_ = new QMenuBar(this);
     const int bar = s.menuBar;
     for (const MenuSnapshot& menu : s.menus) {
@@ -123,9 +132,6 @@ void PanelWindow::applyMenus(const PanelSnapshot& s) {
         }
     }
     menuBar_->show();
-    // The panel's area keeps its size; the window grows by the bar.
-    resize(width(), shownHeight_ + menuHeight());
-    layoutArea();
 }
 
 std::vector<int> PanelWindow::syncControls(const PanelSnapshot& s) {

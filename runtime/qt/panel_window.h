@@ -52,6 +52,7 @@ class PanelWindow final : public QFrame {
 
   private:
     void applyMenus(const PanelSnapshot& snapshot);
+    void buildMenuBar(const PanelSnapshot& snapshot);
     void layoutArea();
     int menuHeight() const;
 

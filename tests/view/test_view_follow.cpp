@@ -328,4 +328,21 @@ TEST_F(FollowTest, NewAndDiscardedControlsAndPanels) {
     EXPECT_FALSE(window->isVisible());
 }
 
+TEST_F(FollowTest, AChildPanelHiddenWhileItsParentIsHiddenStaysHidden) {
+    const int child = LoadPanel(panel_, writePanel("child.uir", "", 100, 50), 1);
+    ASSERT_GT(child, 0);
+    HidePanel(panel_);
+    DisplayPanel(child);
+    FlushQtView();
+    HidePanel(child);
+    FlushQtView();
+    DisplayPanel(panel_);
+    FlushQtView();
+    EXPECT_TRUE(QtPanelWidget(panel_)->isVisible());
+    EXPECT_FALSE(QtPanelWidget(child)->isVisible());
+    DisplayPanel(child);
+    FlushQtView();
+    EXPECT_TRUE(QtPanelWidget(child)->isVisible());
+}
+
 } // namespace

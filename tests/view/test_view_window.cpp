@@ -111,7 +111,10 @@ TEST_F(WindowTest, MenuItemsCallTheirCallbacks) {
 
     DiscardMenuBar(bar);
     FlushQtView();
-    EXPECT_EQ(window->findChild<QMenuBar*>(), nullptr);
+    for (auto* bar : window->findChildren<QMenuBar*>())
+        EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(num->mapTo(window, QPoint(0, 0)).y(), 40); // the area moves up again
+    EXPECT_EQ(window->height(), 200);
 }
 
 TEST_F(WindowTest, APersonResizingAWindowResizesThePanel) {
