@@ -86,6 +86,8 @@ int ControlField(const Panel& p, Control& c, AttrAccess& a, int attr) {
         return a.ReadOnly(c.dataType);
     case ATTR_LABEL_TEXT:
         return a.TextField(c.label, CHANGE_APPEARANCE);
+    case ATTR_TOOLTIP_TEXT:
+        return a.TextField(c.tooltip, CHANGE_APPEARANCE);
     case ATTR_VISIBLE:
         return a.BoolField(c.visible, CHANGE_APPEARANCE);
     case ATTR_LEFT: {

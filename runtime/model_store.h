@@ -60,6 +60,7 @@ struct Control {
     CtrlKind kind = KIND_NUMERIC;
     int dataType = VAL_DOUBLE;
     std::string label;
+    std::string tooltip;
     bool labelVisible = true;
     int labelLeft = 0;  // VAL_AUTO_CENTER = centred over the control
     int labelWidth = 0; // 0 = as wide as the text

@@ -59,6 +59,7 @@ struct ControlSnapshot {
     int kind = 0;
     int dataType = 0;
     std::string label;
+    std::string tooltip;
     bool labelVisible = true;
     int labelLeft = 0;      // VAL_AUTO_CENTER (0x80000000) = centred over the control
     int labelWidth = 0;     // 0 = as wide as its text

@@ -70,6 +70,7 @@ bool GetControlSnapshot(int panel, int control, ControlSnapshot* out) {
     s.kind = c.kind;
     s.dataType = c.dataType;
     s.label = c.label;
+    s.tooltip = c.tooltip;
     s.labelVisible = c.labelVisible;
     s.labelLeft = c.labelLeft;
     s.labelWidth = c.labelWidth;

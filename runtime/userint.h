@@ -150,6 +150,8 @@ enum UiAttr : int {
     ATTR_TRACE_COLOR = 1278,         // I, RGB
     // panels: the panel's own callback is set with InstallPanelCallback
     ATTR_PANEL_PARENT = 1400,        // I, read-only: parent panel handle, 0 for top-level
+    // controls: the text shown when the pointer rests on the control ("" = none)
+    ATTR_TOOLTIP_TEXT = 1410,        // S
 };
 
 constexpr int VAL_AUTO_CENTER = static_cast<int>(0x80000000u); // SetPanelPos / label left

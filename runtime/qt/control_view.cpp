@@ -79,6 +79,10 @@ void ControlView::apply(const ControlSnapshot& s, uint32_t what) {
         w->setFont(font);
         shown_.pointSize = size;
     }
+    if (s.tooltip != shown_.tooltip) {
+        w->setToolTip(QString::fromStdString(s.tooltip));
+        shown_.tooltip = s.tooltip;
+    }
     if (int dimmed = s.dimmed ? 1 : 0; dimmed != shown_.dimmed) {
         w->setEnabled(!s.dimmed);
         shown_.dimmed = dimmed;

@@ -84,7 +84,7 @@ class ControlView : public QObject {
         int left = -1, top = -1, width = -1, height = -1;
         int textColor = -2, ctrlColor = -2, pointSize = -1;
         int visible = -1, dimmed = -1;
-        std::string label;
+        std::string label, tooltip;
         int labelVisible = -1, labelLeft = -1, labelWidth = -1;
     } shown_;
 };
