@@ -14,7 +14,11 @@ endfunction()
 
 function(corvane_link_module_group)
   get_property(mods GLOBAL PROPERTY CORVANE_MODULE_LIBRARIES)
+  list(LENGTH mods count)
   foreach(a ${mods})
+    # Every module may need every other one: repeat the group as often as it has members, so
+    # that any chain of calls between them resolves.
+    set_property(TARGET ${a} PROPERTY LINK_INTERFACE_MULTIPLICITY ${count})
     foreach(b ${mods})
       if(NOT a STREQUAL b)
         target_link_libraries(${a} PUBLIC ${b})
