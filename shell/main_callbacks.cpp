@@ -4,6 +4,7 @@
 #include "runtime/events.h"
 #include "runtime/threads.h"
 #include "runtime/userint.h"
+#include "serial/port_combo.h"
 #include "serial/port_work.h"
 #include "serial/status_write.h"
 
@@ -24,8 +25,7 @@ int MainWorking_panelCB(int /*panel*/, int event, void* /*callbackData*/, int /*
 int ExitCallBak(int /*panel*/, int /*control*/, int event, void* /*callbackData*/,
                 int /*eventData1*/, int /*eventData2*/) {
     if (event == EVENT_COMMIT) {
-        // The orderly shut-down of the link (PortCombo_CloseAll) comes first once port
-        // selection is part of the program.
+        PortCombo_CloseAll();
         QuitUserInterface(0);
     }
     return 0;

@@ -5,6 +5,7 @@
 #include "runtime/inifile.h"
 #include "runtime/userint.h"
 #include "serial/cyclic_buffer.h"
+#include "serial/port_combo.h"
 #include "serial/port_work.h"
 #include "shell/config_path.h"
 #include "shell/main_callbacks.h"
@@ -39,11 +40,13 @@ int AttachPortSelection(int panel) {
         std::string name;
         GetCtrlAttribute(panel, id, ATTR_CONSTANT_NAME, &name);
         if (name.find("PORTCOMBOUI") != std::string::npos) {
-            // Port selection attaches its connection panel here (PortCombo_InitPanelUI).
+            PortCombo_InitPanelUI(PortCombo_Record(), panel, id);
             return id;
         }
         if (name.rfind("PORTCOMBO", 0) == 0) {
-            // The product panel's own port ring (Main_COMSELECT) is set up here.
+            InstallCtrlCallback(panel, id, Main_COMSELECT, nullptr);
+            MoveCOmboSmall(panel, id);
+            InputComboValues(panel, id);
             return id;
         }
         int next = 0;
@@ -72,6 +75,7 @@ void StartUp_FillTables() {
     PortWork_INIT_POINTERS();
     // The graph, data-log and menu modules fill their tables here once they are part of the
     // program (GraphWorking_INIT_POINTERS, LogFile_INIT_POINTERS, MenuStruct_INIT_POINTERS).
+    PortCombo_INIT_POINTERS(nullptr);
     MainWorking_RegisterCallbacks();
 }
 
@@ -120,7 +124,7 @@ void StartUp_End(StartupState* state) {
     StartupState& s = *state;
     if (s.next != STARTUP_CLOSE_PORT && s.panel > 0) DiscardPanel(s.panel); // 13
     s.panel = 0;
-    // 14: port selection closes the port side here (PortCombo_CloseAll).
+    PortCombo_CloseAll();                   // 14
     if (s.hooks.release) s.hooks.release(); // 15
 }
 

@@ -5,6 +5,7 @@
 #include "runtime/events.h"
 #include "runtime/userint.h"
 #include "runtime/version_block.h"
+#include "serial/port_combo.h"
 #include "shell/main_callbacks.h"
 #include "shell/startup.h"
 #include "tests/shell/program_folder.h"
@@ -272,6 +273,20 @@ TEST_F(StartUp, FirstPortSelectionControlInControlOrderIsTaken) {
         folder.writeConfig("[Section]\nKey=Probe.uir\n");
         ASSERT_EQ(begin(), STARTUP_RUN_LOOP);
         EXPECT_EQ(state.portControl, c.expected);
+        // The frame receives the connection panel; the ring becomes the panel's own port ring.
+        const PortComboRecord* record = PortCombo_Record();
+        const bool frameTaken = c.expected > 0 && c.controls[c.expected - 1].first == "QFrame";
+        EXPECT_EQ(record->placeholder.load(), frameTaken ? c.expected : 0);
+        EXPECT_EQ(record->connectionPanel.load() > 0, frameTaken);
+        int id = 0;
+        GetPanelAttribute(state.panel, ATTR_PANEL_FIRST_CTRL, &id);
+        for (; id > 0; GetCtrlAttribute(state.panel, id, ATTR_NEXT_CTRL, &id)) {
+            CtrlCallbackPtr fn = nullptr;
+            void* data = nullptr;
+            GetCtrlCallback(state.panel, id, &fn, &data);
+            const bool ringTaken = id == c.expected && !frameTaken;
+            EXPECT_EQ(fn == &Main_COMSELECT, ringTaken) << "control " << id;
+        }
         StartUp_End(&state);
         begun = false;
     }
