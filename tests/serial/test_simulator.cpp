@@ -10,10 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace {
@@ -63,8 +63,18 @@ class Device {
 
 struct Exchange {
     std::string command;
-    std::string reply; // a regular expression; "" = no answer
+    std::string reply; // the expected reply, '#' standing for any digit; "" = no answer
 };
+
+bool matches(const std::string& reply, const std::string& pattern) {
+    if (reply.size() != pattern.size()) return false;
+    for (size_t i = 0; i < reply.size(); ++i) {
+        const bool ok = pattern[i] == '#' ? std::isdigit(static_cast<unsigned char>(reply[i])) != 0
+                                          : reply[i] == pattern[i];
+        if (!ok) return false;
+    }
+    return true;
+}
 
 struct ProductCase {
     const char* name;
@@ -87,7 +97,7 @@ TEST_P(SimulatorProductTest, AnswersTheProtocol) {
             SetComTime(kPort, 2.0);
         } else {
             const std::string r = device.ask(e.command);
-            EXPECT_TRUE(std::regex_match(r, std::regex(e.reply))) << e.command << " -> " << r;
+            EXPECT_TRUE(matches(r, e.reply)) << e.command << " -> " << r;
         }
     }
 }
@@ -98,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
         ProductCase{"Arvel7",
                     {"--product", "arvel7"},
                     {{"V:0", "V_1_1"},
-                     {"D\r", "D[0-9]{5},[0-9]{5},[0-9]{5}"},
+                     {"D\r", "D#####,#####,#####"},
                      {"G:40,0", ""},
                      {"E:15", ""},
                      {"Z:1", ""},
@@ -110,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {"J:4,120,5,7", ""},
                      {"D\r", "D00000,00000"},
                      {"O:10,1000,5,0,0,0,7", "B0,1"},
-                     {"D\r", "D00001,[0-9]{5}"},
+                     {"D\r", "D00001,#####"},
                      {"O:0", "B0,0"},
                      {"D\r", "D00000,00000"}}},
         ProductCase{"Leds",

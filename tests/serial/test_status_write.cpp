@@ -66,7 +66,13 @@ INSTANTIATE_TEST_SUITE_P(Modes, StatusWriteModeTest,
                                            ModeCase{WAIT_MODE_IF_FREE, false, 1},
                                            ModeCase{WAIT_MODE_NONE, false, 1},
                                            ModeCase{7, false, 1},
-                                           ModeCase{WAIT_MODE_IF_FREE, true, 0}));
+                                           ModeCase{WAIT_MODE_IF_FREE, true, 0}),
+                         [](const ::testing::TestParamInfo<ModeCase>& p) {
+                             const std::string mode = p.param.mode < 0
+                                                          ? "Minus" + std::to_string(-p.param.mode)
+                                                          : std::to_string(p.param.mode);
+                             return "Mode" + mode + (p.param.claimedBefore ? "Claimed" : "Free");
+                         });
 
 TEST_F(StatusWriteTest, WithoutAnAnswerTheNextWaitingWriteGoesOutAfterOneSecond) {
     ASSERT_EQ(SetWaitCom(WAIT_MODE_ANSWER), 1);
