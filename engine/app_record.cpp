@@ -6,6 +6,7 @@
 #include "engine/engine_threads.h"
 #include "engine/handovers.h"
 #include "engine/on_off_lists.h"
+#include "shell/version_query.h"
 
 namespace {
 
@@ -78,6 +79,7 @@ AppRecord& TheAppRecord() {
 }
 
 void MainWorking_INIT_POINTERS(AppRecord* app) {
+    MainWorking_BeginConnection(); // engine threads still ending belong to no connection now
     app->channelCount.store(0);
     app->ledLeftPixCtrl.store(0);
     app->replyThreadSysId.store(0);
@@ -123,9 +125,9 @@ void MainWorking_INIT_POINTERS(AppRecord* app) {
     ops.InitOtherPanel = MainWorking_InitOtherPanel;
     ops.ArriveOutBuf = MainWorking_ArriveOutBuf;
     ops.SendInComands = MainWorking_SendInComands;
+    ops.CheckVersionStatus = MainWorking_CheckVersionStatus;
     MainWorking_Handovers().scheduleEngineThreads = MainWorking_ScheduleEngineThreads;
-    // Supplied by their own modules: CheckVersionStatus (version query), QuitCallback (saved
-    // values), DEBUG_OPT (debug panel).
+    // Supplied by their own modules: QuitCallback (saved values), DEBUG_OPT (debug panel).
 
     if (const auto& h = MainWorking_Handovers(); h.debugClosePanel) h.debugClosePanel();
     B_working_INIT_POINTERS(&TheBWorkingTable());
