@@ -1,6 +1,7 @@
 #include "shell/startup.h"
 
 #include "engine/app_record.h"
+#include "engine/engine_threads.h"
 #include "runtime/events.h"
 #include "runtime/inifile.h"
 #include "runtime/userint.h"
@@ -16,6 +17,10 @@
 #include <iostream>
 
 namespace {
+
+// Longest wait for the engine threads at shut-down: a thread may be inside a one-second
+// handshake wait or a two-second write on a full device buffer.
+constexpr int kEngineStopWaitMs = 3000;
 
 std::string ReadText(const StartupConfig& c, const char* key, const char* defaultValue) {
     char value[CONFIG_VALUE_SIZE];
@@ -124,7 +129,9 @@ void StartUp_End(StartupState* state) {
     StartupState& s = *state;
     if (s.next != STARTUP_CLOSE_PORT && s.panel > 0) DiscardPanel(s.panel); // 13
     s.panel = 0;
-    PortCombo_CloseAll();                   // 14
+    PortCombo_CloseAll(); // 14
+    // The engine threads were told to stop; they end before the run-time they use goes away.
+    MainWorking_WaitForEngineThreads(kEngineStopWaitMs);
     if (s.hooks.release) s.hooks.release(); // 15
 }
 
