@@ -1,5 +1,6 @@
 #include "shell/startup.h"
 
+#include "display/dinamic_control.h"
 #include "engine/app_record.h"
 #include "engine/engine_threads.h"
 #include "runtime/events.h"
@@ -81,6 +82,7 @@ void StartUp_FillTables() {
     // The graph, data-log and menu modules fill their tables here once they are part of the
     // program (GraphWorking_INIT_POINTERS, LogFile_INIT_POINTERS, MenuStruct_INIT_POINTERS).
     PortCombo_INIT_POINTERS(nullptr);
+    DinamicControl_INIT_POINTERS(nullptr);
     MainWorking_RegisterCallbacks();
 }
 

@@ -12,6 +12,7 @@
 #include "runtime/userint.h"
 #include "serial/port_combo.h"
 #include "serial/port_work.h"
+#include "shell/main_callbacks.h"
 #include "shell/startup.h"
 #include "tests/serial/sim_process.h"
 #include "tests/shell/program_folder.h"
@@ -394,6 +395,33 @@ TEST_F(PortSelection, ShutDownAtTheEndOfStartUpTellsTheDeviceOnce) {
     EXPECT_EQ(openPort(), -1);
     ASSERT_TRUE(waitFor([&] { return CountReceived(simLog(3), "I:") == 1; }, 5.0));
     EXPECT_EQ(CountReceived(simLog(3), "O:0"), 1);
+}
+
+TEST_F(PortSelection, CloseAllNoLeavesPcControlAndClosesThePortOnce) {
+    folder.writeConfig("[Section]\nKey=Arvel7.uir\nPower=3\n");
+    sim(3);
+    begin();
+    ASSERT_EQ(openPort(), 3);
+    // By name from a panel file: only a commit stops the link.
+    CtrlCallbackPtr byName = LookupCallbackName("CloseAllNo");
+    ASSERT_NE(byName, nullptr);
+    byName(state.panel, 1, EVENT_LOST_FOCUS, nullptr, 0, 0);
+    byName(state.panel, 1, EVENT_KEYPRESS, nullptr, 'x', 0);
+    EXPECT_EQ(openPort(), 3);
+
+    const auto start = Clock::now();
+    byName(state.panel, 1, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_GE(SecondsSince(start), 0.19);
+    EXPECT_EQ(openPort(), -1);
+    EXPECT_EQ(app().stopFlag.load(), 1);
+    ASSERT_TRUE(waitFor([&] { return CountReceived(simLog(3), "I:") == 1; }, 5.0));
+
+    const auto again = Clock::now();
+    CloseAllNo();
+    EXPECT_LT(SecondsSince(again), 0.1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(CountReceived(simLog(3), "I:"), 1);
+    EXPECT_EQ(CountReceived(simLog(3), "O:0"), 0);
 }
 
 TEST_F(PortSelection, APortThatCannotBeOpenedShowsFailConnectWithTheReason) {

@@ -1,11 +1,15 @@
 // Start-up and shut-down run headless in a temporary program folder: which panel file the
 // configuration names, the title with the executable's version, the exposure time, which
 // control receives port selection, and the loop's end by the close box or an exit button.
+#include "display/dinamic_control.h"
 #include "engine/app_record.h"
+#include "engine/handovers.h"
 #include "runtime/events.h"
 #include "runtime/userint.h"
 #include "runtime/version_block.h"
+#include "serial/cyclic_buffer.h"
 #include "serial/port_combo.h"
+#include "serial/port_work.h"
 #include "shell/main_callbacks.h"
 #include "shell/startup.h"
 #include "tests/shell/program_folder.h"
@@ -134,6 +138,26 @@ TEST_F(StartUp, ConfigurationChoosesPanelExposureAndTitle) {
         StartUp_End(&state);
         begun = false;
     }
+}
+
+TEST_F(StartUp, FillsEveryModuleTableAndRegistersTheNamedCallbacks) {
+    // Tables left over from an earlier start are emptied first, so the check sees this fill.
+    PortWork_Record()->write = nullptr;
+    PortCombo_Record()->restoreAll = nullptr;
+    DinamicControl_Record()->AddGroupLeds = nullptr;
+    MainWorking_Handovers().portFillRing = nullptr;
+    TheAppRecord().exposeTime.store(99);
+    StartUp_FillTables();
+    EXPECT_NE(TheAppRecord().ops.InitAllControlsBegin, nullptr);
+    EXPECT_EQ(TheAppRecord().exposeTime.load(), -1); // the application record starts afresh
+    EXPECT_NE(CYCLIC_ReplyBuffer()->read, nullptr);
+    EXPECT_EQ(PortWork_Record()->write, &PortWork_Write);
+    EXPECT_EQ(PortCombo_Record()->restoreAll, &PortCombo_RestoreAll);
+    EXPECT_EQ(DinamicControl_Record()->AddGroupLeds, &DinamicControl_AddGroupLeds);
+    EXPECT_EQ(MainWorking_Handovers().portFillRing, &PortCombo_InputComboValues);
+    EXPECT_EQ(MainWorking_Handovers().comSelectOnly, &MainWorking_COMSELECT_ONLY);
+    EXPECT_EQ(LookupCallbackName("ExitCallBak"), &ExitCallBak);
+    EXPECT_EQ(LookupCallbackName("CloseAllNo"), &CloseAllNoCallback);
 }
 
 TEST_F(StartUp, ReadsTheMenuKey) {
