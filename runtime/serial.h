@@ -91,6 +91,8 @@ int FlushInQ(int portNumber);
 int FlushOutQ(int portNumber);
 // Bytes waiting in the input queue / not yet sent by the device driver; negative on error.
 int GetInQLen(int portNumber);
+// Removes the bytes equal to `byte` at the head of the input queue; returns how many.
+int ComDiscardLeading(int portNumber, int byte);
 int GetOutQLen(int portNumber);
 // Installs (or, with a zero mask or no callback, removes) the receive callback.
 int InstallComCallback(int portNumber, int eventMask, int notifyCount, int eventCharacter,

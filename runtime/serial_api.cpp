@@ -146,6 +146,11 @@ int FlushOutQ(int portNumber) {
     return port ? port->flushOut() : COM_ERR_NOT_OPEN;
 }
 
+int ComDiscardLeading(int portNumber, int byte) {
+    auto port = find(portNumber);
+    return port ? port->discardLeading(byte) : COM_ERR_NOT_OPEN;
+}
+
 int GetInQLen(int portNumber) {
     auto port = find(portNumber);
     return port ? port->inQueueLength() : COM_ERR_NOT_OPEN;

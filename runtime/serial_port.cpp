@@ -412,6 +412,19 @@ int ComPort::inQueueLength() {
     return static_cast<int>(count_);
 }
 
+int ComPort::discardLeading(int byte) {
+    int removed = 0;
+    {
+        std::lock_guard lock(queueMutex_);
+        while (count_ > 0 && ring_[head_] == static_cast<unsigned char>(byte)) {
+            pop();
+            ++removed;
+        }
+    }
+    if (removed > 0) queueChanged_.notify_all();
+    return removed;
+}
+
 int ComPort::outQueueLength() {
     std::shared_lock life(fdLife_);
     if (fd_ < 0) return COM_ERR_NOT_OPEN;

@@ -39,6 +39,7 @@ class ComPort : public std::enable_shared_from_this<ComPort> {
     int inQueueLength();
     int outQueueLength();
     int flushIn();
+    int discardLeading(int byte);
     int flushOut();
     int setXMode(int mode);
     void setReadTimeout(double seconds);

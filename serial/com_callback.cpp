@@ -7,8 +7,25 @@
 
 namespace {
 
+// Devices end their replies with CR; many send CR LF. The LF belongs to no piece: it is dropped
+// at the head of the queue before each read and from the ends of a piece.
+int withoutLineFeeds(char* piece, int length) {
+    int start = 0;
+    while (start < length && piece[start] == '\n')
+        ++start;
+    int end = length;
+    while (end > start && piece[end - 1] == '\n')
+        --end;
+    if (start > 0)
+        for (int i = start; i < end; ++i)
+            piece[i - start] = piece[i];
+    return end - start;
+}
+
 void store(char* piece, int length) {
     DelBit8(piece, length);
+    length = withoutLineFeeds(piece, length);
+    piece[length] = '\0';
     CyclicBuffer* reply = CYCLIC_ReplyBuffer();
     // A piece that does not fit is dropped: the reply thread is behind.
     if (reply->write != nullptr) {
@@ -30,7 +47,7 @@ void DelBit8(char* buffer, int length) {
 void ComCallback(int portNumber, int eventMask, void* /*callbackData*/) {
     char piece[PORT_PIECE_MAX + 1];
     if ((eventMask & COM_EVENT_CHAR) != 0) {
-        while (GetInQLen(portNumber) > 0) {
+        while (ComDiscardLeading(portNumber, '\n') >= 0 && GetInQLen(portNumber) > 0) {
             const int n = ComRdTerm(portNumber, piece, PORT_PIECE_MAX, PORT_REPLY_END);
             if (n < 0) break; // nothing was read: nothing reaches the reply buffer
             store(piece, n);

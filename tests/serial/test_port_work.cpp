@@ -2,6 +2,7 @@
 // receive callback's pieces in the reply buffer, the handshake, hang-up, close and reopen.
 #include "runtime/serial.h"
 #include "runtime/serial_map.h"
+#include "runtime/system.h"
 #include "serial/cyclic_buffer.h"
 #include "serial/port_work.h"
 #include "serial/status_write.h"
@@ -150,6 +151,23 @@ TEST_F(PortWorkTest, AReplyArrivesInTheReplyBufferWithoutItsCR) {
     EXPECT_EQ(nextPiece(), "D01234,00567");
     ASSERT_TRUE(pty.send("V_1_4\r"));
     EXPECT_EQ(nextPiece(), "V_1_4");
+    EXPECT_TRUE(replyBufferEmpty());
+}
+
+// Many devices end their replies with CR LF: the LF makes no piece of its own, does not lead the
+// next piece and does not hold the receive side up.
+TEST_F(PortWorkTest, RepliesEndedByCRLFGiveThePiecesAlone) {
+    open();
+    ASSERT_EQ(SetComTime(kPort, 3.0), 0); // a read waiting for a CR after the LF would take 3 s
+    ASSERT_EQ(SetWaitCom(WAIT_MODE_ANSWER), 1);
+    const double sent = MonotonicSeconds();
+    ASSERT_TRUE(pty.send("D01234,00567\r\nV_1_4\r\n"));
+    ASSERT_TRUE(waitFor([] { return GetStatusWrite().waiting == 0; }, 2.0));
+    EXPECT_LT(MonotonicSeconds() - sent, 1.5) << "the receive side waited for a CR after the LF";
+    EXPECT_EQ(nextPiece(), "D01234,00567");
+    EXPECT_EQ(nextPiece(), "V_1_4");
+    ASSERT_TRUE(pty.send("\nN_2\n\r"));
+    EXPECT_EQ(nextPiece(), "N_2");
     EXPECT_TRUE(replyBufferEmpty());
 }
 
