@@ -4,6 +4,7 @@
 #include "runtime/events.h"
 #include "runtime/qt/view.h"
 #include "runtime/version_block.h"
+#include "shell/main_callbacks.h"
 #include "shell/quit_signals.h"
 #include "shell/startup.h"
 
@@ -71,6 +72,8 @@ int main(int argc, char** argv) {
                 std::cerr << "corvane-control: --check-panel needs one panel file\n" << kUsage;
                 return 2;
             }
+            // The callbacks that panel files name resolve as they do in the program.
+            MainWorking_RegisterCallbacks();
             return RunPanelCheck(argv[2], std::cout, std::cerr);
         }
     }

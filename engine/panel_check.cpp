@@ -99,16 +99,21 @@ const char* ControlKindName(int kind) {
 
 int RunPanelCheck(const std::string& file, std::ostream& out, std::ostream& err) {
     const std::string path = PanelFileArgument(file);
-    for (int n = 1;; ++n) {
+    const int count = GetPanelCountInFile(path);
+    if (count < 1) {
+        err << "cannot check " << file << ": "
+            << (count == 0 ? std::string("the file holds no panel") : LoadErrorText(count)) << '\n';
+        return 1;
+    }
+    for (int n = 1; n <= count; ++n) {
         const int panel = LoadPanel(0, path, n);
         if (panel < 0) {
-            if (n > 1 && panel == UIE_PanelNotFound) return 0;
-            err << "cannot check " << file << ": " << LoadErrorText(panel);
-            if (n > 1) err << " (panel " << n << ")";
-            err << '\n';
+            err << "cannot check " << file << ": " << LoadErrorText(panel) << " (panel " << n
+                << ")\n";
             return 1;
         }
         PrintPanel(n, panel, out);
         DiscardPanel(panel);
     }
+    return 0;
 }

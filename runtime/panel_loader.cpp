@@ -385,10 +385,50 @@ bool BuildPanel(const UiDocument& doc, const UiWidget& w, const std::string& fil
     return true;
 }
 
+// The panels of a document in panel order; false (reported) when the file's panel set is bad.
+bool PanelsOfDocument(const UiDocument& doc, const std::string& path,
+                      std::vector<const UiWidget*>* panelsOut) {
+    LoadProblem problem;
+    bool isSet = false;
+    if (!BoolProperty(doc.root.properties, "panelSet", &isSet, &problem) &&
+        !problem.reason.empty()) {
+        ReportLoadProblem(path, problem);
+        return false;
+    }
+    if (isSet) {
+        std::set<std::string> names;
+        for (const auto& child : doc.root.children) {
+            if (child.className == "QMenuBar" || child.className == "QStatusBar" ||
+                child.className == "QToolBar")
+                continue; // not panels: a set may carry its menu bars beside the panels
+            std::string name = ConstantNameOf(child.properties, child.name);
+            if (!names.insert(name).second) {
+                ReportLoadProblem(
+                    path, {child.line, "panel name '" + name + "' is used twice in the file"});
+                return false;
+            }
+            panelsOut->push_back(&child);
+        }
+    } else {
+        panelsOut->push_back(&doc.root);
+    }
+    return true;
+}
+
 } // namespace
 } // namespace corvane::model
 
 using namespace corvane::model;
+
+int GetPanelCountInFile(const std::string& file) {
+    UiDocument doc;
+    std::string path;
+    const int st = OpenUiDocument(file, &doc, &path);
+    if (st < 0) return st;
+    std::vector<const UiWidget*> panels;
+    if (!PanelsOfDocument(doc, path, &panels)) return UIE_BadFileFormat;
+    return static_cast<int>(panels.size());
+}
 
 int LoadPanel(int parentPanel, const std::string& file, int panelNumber) {
     if (parentPanel != 0 && !PanelExists(parentPanel)) {
@@ -401,31 +441,8 @@ int LoadPanel(int parentPanel, const std::string& file, int panelNumber) {
     int st = OpenUiDocument(file, &doc, &path);
     if (st < 0) return st;
 
-    LoadProblem problem;
-    bool isSet = false;
-    if (!BoolProperty(doc.root.properties, "panelSet", &isSet, &problem) &&
-        !problem.reason.empty()) {
-        ReportLoadProblem(path, problem);
-        return UIE_BadFileFormat;
-    }
     std::vector<const UiWidget*> panels;
-    if (isSet) {
-        std::set<std::string> names;
-        for (const auto& child : doc.root.children) {
-            if (child.className == "QMenuBar" || child.className == "QStatusBar" ||
-                child.className == "QToolBar")
-                continue; // not panels: a set may carry its menu bars beside the panels
-            std::string name = ConstantNameOf(child.properties, child.name);
-            if (!names.insert(name).second) {
-                ReportLoadProblem(
-                    path, {child.line, "panel name '" + name + "' is used twice in the file"});
-                return UIE_BadFileFormat;
-            }
-            panels.push_back(&child);
-        }
-    } else {
-        panels.push_back(&doc.root);
-    }
+    if (!PanelsOfDocument(doc, path, &panels)) return UIE_BadFileFormat;
     if (panelNumber < 1 || panelNumber > static_cast<int>(panels.size())) {
         ReportLoadProblem(path, {doc.root.line, "panel " + std::to_string(panelNumber) +
                                                     " requested; the file has " +
@@ -434,6 +451,7 @@ int LoadPanel(int parentPanel, const std::string& file, int panelNumber) {
     }
     auto panel = std::make_unique<Panel>();
     std::unique_ptr<MenuBar> bar;
+    LoadProblem problem;
     if (!BuildPanel(doc, *panels[static_cast<size_t>(panelNumber - 1)], path, panel.get(), &bar,
                     &problem)) {
         ReportLoadProblem(path, problem);

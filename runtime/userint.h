@@ -206,6 +206,8 @@ std::string GetPanelFileFolder();
 // `parentPanel` (0 = top-level). Returns the new panel handle (> 0) or a negative UiError;
 // the reason is also printed on stderr with the file name and line.
 int LoadPanel(int parentPanel, const std::string& file, int panelNumber);
+// The number of panels in a panel file, or a negative UiError (reason on stderr).
+int GetPanelCountInFile(const std::string& file);
 int DiscardPanel(int panel);   // also discards its child panels and menu bar
 int DisplayPanel(int panel);   // makes it visible
 int HidePanel(int panel);

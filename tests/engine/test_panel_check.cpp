@@ -107,6 +107,24 @@ TEST_F(PanelCheck, AShippedPanelByItsProgramName) {
     EXPECT_EQ(s.find("warning:"), std::string::npos) << s;
 }
 
+// A file of several panels is checked panel by panel, without the loader's complaints about a
+// panel number past the last.
+TEST_F(PanelCheck, EveryPanelOfASetAndNoLoaderMessages) {
+    SetPanelFileFolder(CORVANE_BIN_DIR);
+    std::ostringstream out, err;
+    testing::internal::CaptureStderr();
+    const int result = RunPanelCheck("GraphUI.uir", out, err);
+    const std::string processErr = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(processErr.find("requested"), std::string::npos) << processErr;
+    EXPECT_EQ(err.str(), "");
+    const std::string s = out.str();
+    EXPECT_NE(s.find("panel 1 PANELCOMBO"), std::string::npos) << s;
+    EXPECT_NE(s.find("panel 2 PANELGRAPH"), std::string::npos) << s;
+    EXPECT_EQ(s.find("panel 3"), std::string::npos) << s;
+    EXPECT_EQ(GetPanelCountInFile("graphui.uir"), 2);
+}
+
 TEST_F(PanelCheck, FilesThatDoNotLoad) {
     std::ostringstream out, err;
     EXPECT_EQ(RunPanelCheck("/nonexistent/folder/none.uir", out, err), 1);
