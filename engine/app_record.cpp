@@ -79,7 +79,10 @@ AppRecord& TheAppRecord() {
 }
 
 void MainWorking_INIT_POINTERS(AppRecord* app) {
-    MainWorking_BeginConnection(); // engine threads still ending belong to no connection now
+    // Engine threads of an earlier connection end before the record they read is reset.
+    app->stopFlag.store(1);
+    MainWorking_BeginConnection();
+    MainWorking_WaitForEngineThreads(ENGINE_THREADS_END_MS);
     app->channelCount.store(0);
     app->ledLeftPixCtrl.store(0);
     app->replyThreadSysId.store(0);

@@ -40,7 +40,7 @@ struct ExitGuard {
         }
         for (AppRecord* app : apps)
             app->stopFlag.store(1);
-        MainWorking_WaitForEngineThreads(5000);
+        MainWorking_WaitForEngineThreads(ENGINE_THREADS_END_MS);
     }
 };
 

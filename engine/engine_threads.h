@@ -28,6 +28,9 @@ constexpr int ENGINE_GROUP_RETRIES = 10;
 constexpr int ENGINE_GROUP_RETRY_MS = 5;
 // Longest piece the reply thread takes from the reply buffer.
 constexpr int ENGINE_PIECE_MAX = 255;
+// Longest wait for the engine threads to end once stopFlag is set: a thread may be inside a
+// handshake wait (1 s) or a write to a full device buffer (2 s).
+constexpr int ENGINE_THREADS_END_MS = 5000;
 
 // The send thread (thread-pool data: the AppRecord). Returns 0 when it ends.
 int DataAcqThreadInFunction(void* app);
@@ -70,5 +73,5 @@ void MainWorking_ScheduleEngineThreads(AppRecord* app);
 void MainWorking_TrackPoolFunction(int functionId);
 // Waits until every engine thread and tracked pool function has ended, at most timeoutMs
 // (negative: no limit). 1 when all have ended, 0 on time-out. Called at shut-down after stopFlag
-// was set.
+// was set (and by MainWorking_INIT_POINTERS, which sets it).
 int MainWorking_WaitForEngineThreads(int timeoutMs);
