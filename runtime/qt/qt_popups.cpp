@@ -10,6 +10,9 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <future>
+#include <memory>
+
 namespace {
 
 QString FromUtf8(const std::string& text) {
@@ -20,18 +23,32 @@ std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-// Runs `fn` on the user-interface thread and waits for it. Returns false when there is no
-// application any more (the view is closed).
+// Runs `fn` on the user-interface thread and waits for it. Returns false when it did not run:
+// there is no application (the view is closed) or it went away before running the call.
 template <typename Fn> bool RunOnGuiThread(Fn&& fn) {
     QCoreApplication* app = QCoreApplication::instance();
     if (app == nullptr) return false;
     if (QThread::currentThread() == app->thread()) {
         fn();
-    } else {
-        QMetaObject::invokeMethod(
-            app, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+        return true;
     }
-    return true;
+    // The queued call alone owns the promise: dropped unrun, it breaks the promise and wakes us.
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> finished = done->get_future();
+    QMetaObject::invokeMethod(
+        app,
+        [&fn, done] {
+            fn();
+            done->set_value();
+        },
+        Qt::QueuedConnection);
+    done.reset();
+    try {
+        finished.get();
+        return true;
+    } catch (const std::future_error&) {
+        return false;
+    }
 }
 
 QWidget* DialogParent() {
