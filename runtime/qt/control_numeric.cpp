@@ -145,7 +145,8 @@ class SlideView final : public ControlView {
         if (!slider_->isSliderDown()) slider_->setValue(ToInt(s.numericValue * scale_));
         const QString text = QString::fromStdString(s.valueText);
         value_->setText(text);
-        slider_->setToolTip(text); // the value also when the digital display is off
+        // The value also when the digital display is off, unless the control has a tooltip.
+        if (s.tooltip.empty()) slider_->setToolTip(text);
         if (s.fillColor != shownFill_) {
             QPalette palette = slider_->palette();
             palette.setColor(QPalette::Highlight, s.fillColor >= 0
