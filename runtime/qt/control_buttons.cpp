@@ -2,16 +2,13 @@
 #include "runtime/qt/colors.h"
 #include "runtime/qt/control_kinds.h"
 #include "runtime/qt/control_view.h"
+#include "runtime/qt/label_text.h"
 #include "runtime/userint.h"
 
 #include <QCheckBox>
 #include <QPushButton>
 
 namespace {
-
-QString Text(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 class CommandButtonView final : public ControlView {
   public:
@@ -30,7 +27,7 @@ class CommandButtonView final : public ControlView {
     }
 
     void applyContent(const ControlSnapshot& s, uint32_t /*what*/) override {
-        button_->setText(Text(s.label));
+        button_->setText(MnemonicText(s.label));
     }
 
     void enterPressed() override { button_->click(); }
@@ -76,11 +73,11 @@ class TwoStateView final : public ControlView {
         button_->setChecked(on);
         const std::string& stateText = on ? s.onText : s.offText;
         if (kind_ == KIND_CHECK_BOX) {
-            button_->setText(Text(s.label));
+            button_->setText(MnemonicText(s.label));
         } else if (kind_ == KIND_BINARY_SWITCH) {
-            button_->setText(Text(stateText));
+            button_->setText(MnemonicText(stateText));
         } else {
-            button_->setText(Text(stateText.empty() ? s.label : stateText));
+            button_->setText(MnemonicText(stateText.empty() ? s.label : stateText));
         }
         showStateColor(on ? s.onColor : s.offColor, s);
     }

@@ -3,6 +3,7 @@
 #include "runtime/qt/colors.h"
 #include "runtime/qt/control_kinds.h"
 #include "runtime/qt/control_view.h"
+#include "runtime/qt/label_text.h"
 #include "runtime/userint.h"
 
 #include <qcustomplot.h>
@@ -81,8 +82,10 @@ class GraphView final : public ControlView {
         plot_->xAxis->setLabel(QString::fromStdString(s.xName));
         plot_->yAxis->setLabel(QString::fromStdString(s.yName));
         // A graph that asks for legend items wants its plots named on the screen.
-        plot_->legend->setVisible((s.legendVisible || s.legendVisibleItems > 0) && !s.plots.empty());
-        plot_->setInteractions(s.zoomAndPan ? QCP::iRangeDrag | QCP::iRangeZoom : QCP::Interactions());
+        plot_->legend->setVisible((s.legendVisible || s.legendVisibleItems > 0) &&
+                                  !s.plots.empty());
+        plot_->setInteractions(s.zoomAndPan ? QCP::iRangeDrag | QCP::iRangeZoom
+                                            : QCP::Interactions());
         scaleAxis(plot_->xAxis, s.xAxis, s.xOffset);
         scaleAxis(plot_->yAxis, s.yAxis, 0.0);
         plot_->replot(QCustomPlot::rpQueuedReplot);
@@ -101,7 +104,7 @@ class GraphView final : public ControlView {
             plot_->plotLayout()->simplify();
             title_ = nullptr;
         }
-        if (title_ != nullptr) title_->setText(QString::fromStdString(s.label));
+        if (title_ != nullptr) title_->setText(PlainLabelText(s.label));
     }
 
     void syncPlots(const ControlSnapshot& s) {

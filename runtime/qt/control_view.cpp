@@ -2,6 +2,7 @@
 
 #include "runtime/qt/colors.h"
 #include "runtime/qt/key_codes.h"
+#include "runtime/qt/label_text.h"
 #include "runtime/userint.h"
 
 #include <QFocusEvent>
@@ -115,7 +116,8 @@ void ControlView::applyLabel(const ControlSnapshot& s) {
         label_->hide();
         return;
     }
-    label_->setText(QString::fromStdString(s.label));
+    label_->setText(MnemonicText(s.label));
+    label_->setBuddy(widget_); // its access key moves the focus to the control
     const QSize text = label_->sizeHint();
     const QRect body = widget_->geometry();
     const int width = s.labelWidth > 0 ? s.labelWidth : text.width();

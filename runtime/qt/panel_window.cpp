@@ -1,6 +1,7 @@
 #include "runtime/qt/panel_window.h"
 
 #include "runtime/qt/control_view.h"
+#include "runtime/qt/label_text.h"
 #include "runtime/userint.h"
 
 #include <QCloseEvent>
@@ -120,10 +121,10 @@ void PanelWindow::buildMenuBar(const PanelSnapshot& s) {
     menuBar_ = new QMenuBar(this);
     const int bar = s.menuBar;
     for (const MenuSnapshot& menu : s.menus) {
-        QMenu* qmenu = menuBar_->addMenu(QString::fromStdString(menu.label));
+        QMenu* qmenu = menuBar_->addMenu(MnemonicText(menu.label));
         qmenu->setObjectName(QString::fromStdString(menu.constantName));
         for (const MenuItemSnapshot& item : menu.items) {
-            QAction* action = qmenu->addAction(QString::fromStdString(item.label));
+            QAction* action = qmenu->addAction(MnemonicText(item.label));
             action->setObjectName(QString::fromStdString(item.constantName));
             const int id = item.id;
             connect(action, &QAction::triggered, this, [this, bar, id] {

@@ -1,6 +1,7 @@
 // The widgets follow the model, whichever thread changes it, coalesced to one flush per frame.
 #include "tests/view/view_fixture.h"
 
+#include "runtime/qt/label_text.h"
 #include "runtime/qt/view.h"
 #include "runtime/userint.h"
 
@@ -343,6 +344,38 @@ TEST_F(FollowTest, AChildPanelHiddenWhileItsParentIsHiddenStaysHidden) {
     DisplayPanel(child);
     FlushQtView();
     EXPECT_TRUE(QtPanelWidget(child)->isVisible());
+}
+
+struct LabelCase {
+    std::string label;
+    QString mnemonic, plain;
+};
+
+class LabelTextTest : public ::testing::TestWithParam<LabelCase> {};
+
+TEST_P(LabelTextTest, AccessKeyMarksBecomeQtMnemonics) {
+    EXPECT_EQ(MnemonicText(GetParam().label), GetParam().mnemonic);
+    EXPECT_EQ(PlainLabelText(GetParam().label), GetParam().plain);
+}
+
+INSTANTIATE_TEST_SUITE_P(Labels, LabelTextTest,
+                         ::testing::Values(LabelCase{"__Exit", "&Exit", "Exit"},
+                                           LabelCase{"Save __As", "Save &As", "Save As"},
+                                           LabelCase{"R&D", "R&&D", "R&D"},
+                                           LabelCase{"P_F_INW", "P_F_INW", "P_F_INW"},
+                                           LabelCase{"end__", "end", "end"},
+                                           LabelCase{"", "", ""}));
+
+TEST_F(FollowTest, ButtonLabelsShowTheirAccessKey) {
+    const int button = NewCtrl(panel_, CTRL_COMMAND_BUTTON, "__Exit", 250, 300);
+    SetCtrlAttribute(panel_, ids_["NUM"], ATTR_LABEL_TEXT, std::string("__Number"));
+    FlushQtView();
+    auto* exit = qobject_cast<QPushButton*>(QtControlWidget(panel_, button));
+    ASSERT_NE(exit, nullptr);
+    EXPECT_EQ(exit->text(), "&Exit");
+    QLabel* label = QtControlLabel(panel_, ids_["NUM"]);
+    EXPECT_EQ(label->text(), "&Number");
+    EXPECT_EQ(label->buddy(), QtControlWidget(panel_, ids_["NUM"]));
 }
 
 } // namespace
