@@ -111,8 +111,8 @@ TEST_F(WindowTest, MenuItemsCallTheirCallbacks) {
 
     DiscardMenuBar(bar);
     FlushQtView();
-    for (auto* bar : window->findChildren<QMenuBar*>())
-        EXPECT_FALSE(bar->isVisible());
+    for (auto* old : window->findChildren<QMenuBar*>())
+        EXPECT_FALSE(old->isVisible());
     EXPECT_EQ(num->mapTo(window, QPoint(0, 0)).y(), 40); // the area moves up again
     EXPECT_EQ(window->height(), 200);
 }
