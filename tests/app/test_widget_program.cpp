@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -174,6 +176,46 @@ TEST_F(ProgramWindow, KeyNamesTheProductPanelAndSoftwareNameHeadsTheTitle) {
     EXPECT_EQ(p->output().find("cannot load"), std::string::npos) << p->output();
     p->signal(SIGTERM);
     EXPECT_EQ(p->waitExit(kEndSeconds), 0) << p->output();
+}
+
+TEST_F(ProgramWindow, SavedPortConnectsToTheDeviceAndTheFullPanelAppears) {
+    // A simulated Arvel7 enters itself into the program folder's configuration as COM3.
+    const std::string simLog = folder.file("sim.log");
+    ChildProcess device({std::string(CORVANE_BIN_DIR) + "/corvane-sim", "--product", "arvel7",
+                         "--config", folder.file("CRV_Config.ini"), "--port", "3", "--path-file",
+                         folder.file("sim.path"), "--log", simLog},
+                        EnvironmentWithout({}), folder.file("sim.out"));
+    for (int i = 0; i < 200 && ReadFile(folder.file("sim.path")).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_FALSE(ReadFile(folder.file("sim.path")).empty()) << device.output();
+    std::ofstream(folder.file("CRV_Config.ini"), std::ios::app)
+        << "[Section]\nKey=Arvel7.uir\nPower=3\n";
+
+    auto p = start();
+    const unsigned long window = display->waitForWindow(kBareTitle, kWindowSeconds);
+    ASSERT_NE(window, 0u) << p->output();
+    // Until the device answers the window holds the connection panel alone (260 x 110); the
+    // answer restores the whole product panel.
+    int width = 0, height = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        display->windowSize(window, &width, &height);
+        if (width > 300 && height > 200) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_GT(width, 300);
+    EXPECT_GT(height, 200);
+    EXPECT_NE(ReadFile(simLog).find(" RX V:0"), std::string::npos) << ReadFile(simLog);
+
+    p->signal(SIGTERM);
+    EXPECT_EQ(p->waitExit(kEndSeconds + 2.0), 0) << p->output();
+    // The device was told to stop and to leave PC control, in that order, at the end.
+    const std::string log = ReadFile(simLog);
+    const size_t stop = log.rfind(" RX O:0");
+    const size_t leave = log.rfind(" RX I:");
+    ASSERT_NE(stop, std::string::npos) << log;
+    ASSERT_NE(leave, std::string::npos) << log;
+    EXPECT_LT(stop, leave);
 }
 
 TEST_F(ProgramWindow, KeyNamingNoPanelFileEndsWithZeroNamingTheFile) {

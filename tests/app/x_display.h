@@ -92,6 +92,16 @@ class XDisplay {
         return 0;
     }
 
+    // The window's size as xdotool reports it; false when it cannot be read.
+    bool windowSize(unsigned long window, int* width, int* height) const {
+        const std::string out =
+            CommandOutput("DISPLAY=" + display_ + " xdotool getwindowgeometry " +
+                          std::to_string(window) + " 2>/dev/null");
+        const size_t at = out.find("Geometry: ");
+        if (at == std::string::npos) return false;
+        return std::sscanf(out.c_str() + at, "Geometry: %dx%d", width, height) == 2;
+    }
+
     // Sends WM_DELETE_WINDOW to the window, as a window manager's close box does.
     bool requestClose(unsigned long window) const {
         void* x11 = ::dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
