@@ -14,7 +14,6 @@
 #include "shell/panel_global.h"
 #include "shell/window_title.h"
 
-#include <cstring>
 #include <iostream>
 
 namespace {
