@@ -25,6 +25,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -115,6 +116,39 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs = 10000) {
     return true;
 }
 
+// Threads of this process, and whether one of its descriptors is open on `device`.
+size_t ThreadCount() {
+    std::error_code ec;
+    size_t n = 0;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/task", ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+        ++n;
+    return n;
+}
+
+std::string ThreadNames() {
+    std::string names;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/task", ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        std::ifstream in(it->path() / "comm");
+        std::string name;
+        std::getline(in, name);
+        names += " " + name;
+    }
+    return names;
+}
+
+bool HoldsDevice(const std::string& device) {
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/fd", ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        std::error_code linkError;
+        if (std::filesystem::read_symlink(it->path(), linkError).string() == device) return true;
+    }
+    return false;
+}
+
 int CtrlByName(int panel, const std::string& constantName) {
     int id = 0;
     GetPanelAttribute(panel, ATTR_PANEL_FIRST_CTRL, &id);
@@ -183,12 +217,14 @@ class ConnectedArvel7 : public ::testing::Test {
 };
 
 TEST_F(ConnectedArvel7, PersonSetsTheLedAndGainAndSeesTheSensorFollowThenExits) {
+    const size_t threadsBefore = ThreadCount();
     startDevice();
     // The simulator wrote its "Ports" section; the product and the saved port follow it.
     std::ofstream(folder.config(), std::ios::app) << "[Section]\nKey=Arvel7.uir\nPower=3\n";
     begin();
     PortComboRecord* ports = PortCombo_Record();
     ASSERT_EQ(PortWork_Record()->portNumber.load(), 3);
+    EXPECT_TRUE(HoldsDevice(sim->path())) << sim->path();
 
     // The connection panel's status text, as the window shows it.
     const int statusId = CtrlByName(ports->connectionPanel.load(), "CONNECT_STATUS");
@@ -295,7 +331,12 @@ TEST_F(ConnectedArvel7, PersonSetsTheLedAndGainAndSeesTheSensorFollowThenExits) 
 
     begun = false;
     StartUp_End(&state);
-    // The port side is closed: the device hears nothing more.
+    // The port side is closed and its threads have ended: the device hears nothing more.
+    EXPECT_FALSE(HoldsDevice(sim->path())) << sim->path();
+    // (Qt keeps idle workers of its own pool for a while; they are let go first.)
+    QThreadPool::globalInstance()->waitForDone(5000);
+    EXPECT_TRUE(WaitFor([&] { return ThreadCount() <= threadsBefore; }))
+        << ThreadCount() << " threads, " << threadsBefore << " before the start" << ThreadNames();
     const size_t afterEnd = simLog().size();
     QThread::msleep(600);
     EXPECT_EQ(FindReceived(simLog(), "D", afterEnd), -1) << LogText(simLog());
