@@ -17,3 +17,10 @@ for panel in "${panels[@]}"; do
   QT_QPA_PLATFORM=offscreen "$dir/bin/corvane-screenshot" "$panel" "$out"
   echo "$out"
 done
+
+# The Arvel7 panel connected to the device simulator, with live readings: the view test that
+# drives it writes the picture when CORVANE_SCREENSHOT_DIR is set.
+cmake --build "$dir" --target view_test_connected_arvel7 corvane-sim
+CORVANE_SCREENSHOT_DIR="$PWD/docs/screenshots" QT_QPA_PLATFORM=offscreen \
+  ctest --test-dir "$dir" -R '^ConnectedArvel7\.' --output-on-failure >/dev/null
+echo docs/screenshots/Arvel7-connected.png
