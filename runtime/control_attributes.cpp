@@ -90,6 +90,13 @@ int ControlField(const Panel& p, Control& c, AttrAccess& a, int attr) {
         return a.TextField(c.tooltip, CHANGE_APPEARANCE);
     case ATTR_VISIBLE:
         return a.BoolField(c.visible, CHANGE_APPEARANCE);
+    case ATTR_CTRL_MODE: {
+        int mode = c.indicator ? VAL_INDICATOR : VAL_HOT;
+        int st = a.IntField(mode, CHANGE_APPEARANCE,
+                            [](int m) { return m == VAL_INDICATOR || m == VAL_HOT; });
+        if (st == 0 && a.set) c.indicator = mode == VAL_INDICATOR;
+        return st;
+    }
     case ATTR_LEFT: {
         int old = c.left;
         int st = a.IntField(c.left, CHANGE_GEOMETRY);

@@ -67,6 +67,7 @@ struct Control {
     bool sizeToText = false;
     int left = 0, top = 0, width = 0, height = 0;
     bool visible = true, dimmed = false;
+    bool indicator = false; // ATTR_CTRL_MODE is VAL_INDICATOR: display only
     int textColor = 0x000000;
     int ctrlColor = -1;
     int pointSize = 0;

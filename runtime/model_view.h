@@ -12,7 +12,7 @@
 // applies it later on the user-interface thread from snapshots.
 enum ModelChange : uint32_t {
     CHANGE_VALUE = 1u << 0,      // value, ring selection, text-box text
-    CHANGE_APPEARANCE = 1u << 1, // dimmed, visible, colours, label, texts, fonts, ranges
+    CHANGE_APPEARANCE = 1u << 1, // dimmed, visible, mode, colours, label, texts, fonts, ranges
     CHANGE_GEOMETRY = 1u << 2,   // left, top, width, height
     CHANGE_ITEMS = 1u << 3,      // ring items
     CHANGE_PLOTS = 1u << 4,      // graph plots, axes, graph attributes (after RefreshGraph or immediate draws)
@@ -66,6 +66,7 @@ struct ControlSnapshot {
     bool sizeToText = false;
     int left = 0, top = 0, width = 0, height = 0;
     bool visible = true, dimmed = false;
+    bool indicator = false; // display only: the person cannot change the value
     int textColor = 0x000000;
     int ctrlColor = -1;     // -1 = the toolkit's default
     int pointSize = 0;      // 0 = default

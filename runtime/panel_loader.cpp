@@ -300,6 +300,8 @@ bool BuildControl(const UiWidget& w, Control* out, const std::string& file, Load
     if (BoolProperty(w.properties, "enabled", &flag, problem)) c.dimmed = !flag;
     if (BoolProperty(w.properties, "visible", &flag, problem)) c.visible = flag;
     if (BoolProperty(w.properties, "labelVisible", &flag, problem)) c.labelVisible = flag;
+    // Designer's readOnly marks a display: the control becomes an indicator.
+    if (BoolProperty(w.properties, "readOnly", &flag, problem)) c.indicator = flag;
     if (!problem->reason.empty()) return false;
     for (const char* name : {"textColor", "ctrlColor"}) {
         if (!TextProperty(w.properties, name, &text)) continue;

@@ -81,6 +81,7 @@ bool GetControlSnapshot(int panel, int control, ControlSnapshot* out) {
     s.height = c.height;
     s.visible = c.visible;
     s.dimmed = c.dimmed;
+    s.indicator = c.indicator;
     s.textColor = c.textColor;
     s.ctrlColor = c.ctrlColor;
     s.pointSize = c.pointSize;

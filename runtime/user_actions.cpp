@@ -118,8 +118,8 @@ int UserSetCtrlVal(int panel, int control, const std::string& valueText) {
         Control* c = nullptr;
         int st = LookupControl(panel, control, &p, &c);
         if (st < 0) return st;
-        // A person cannot operate a control that is dimmed or hidden.
-        if (c->dimmed || p->dimmed || !c->visible) return UIE_BadArgument;
+        // A person cannot operate a control that is dimmed, hidden or only an indicator.
+        if (c->dimmed || p->dimmed || !c->visible || c->indicator) return UIE_BadArgument;
         uint32_t changed = 0;
         st = UserWrite(*c, valueText, &changed);
         if (st < 0) return st;

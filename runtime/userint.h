@@ -152,7 +152,13 @@ enum UiAttr : int {
     ATTR_PANEL_PARENT = 1400,        // I, read-only: parent panel handle, 0 for top-level
     // controls: the text shown when the pointer rests on the control ("" = none)
     ATTR_TOOLTIP_TEXT = 1410,        // S
+    // controls: whether a person may operate the control (CtrlMode); default VAL_HOT
+    ATTR_CTRL_MODE = 1411,           // I
 };
+
+// Values of ATTR_CTRL_MODE. An indicator only shows values set by the program: the view
+// shows it read-only and UserSetCtrlVal refuses it.
+enum CtrlMode : int { VAL_INDICATOR = 0, VAL_HOT = 1 };
 
 constexpr int VAL_AUTO_CENTER = static_cast<int>(0x80000000u); // SetPanelPos / label left
 constexpr int VAL_ABSOLUTE_TIME_FORMAT = 0xFFF4;

@@ -46,6 +46,8 @@ class GraphView final : public ControlView {
   protected:
     // The label is the graph's title, inside the plot.
     bool hasLabelAbove() const override { return false; }
+    // A graph takes no value from a person; zoom and pan only change the view.
+    bool showIndicator(bool /*indicator*/) override { return true; }
 
     QWidget* createWidget(QWidget* host, const ControlSnapshot& /*snapshot*/) override {
         plot_ = new QCustomPlot(host);

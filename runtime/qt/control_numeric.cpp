@@ -89,6 +89,18 @@ class NumericView final : public ControlView {
         }
     }
 
+    // An indicator shows its number read-only and without step buttons; the person can still
+    // select and copy it. A number being typed when the control becomes an indicator gives way
+    // to the model's.
+    bool showIndicator(bool indicator) override {
+        box_->setReadOnly(indicator);
+        box_->setButtonSymbols(indicator ? QAbstractSpinBox::NoButtons
+                                         : QAbstractSpinBox::UpDownArrows);
+        auto* edit = box_->findChild<QLineEdit*>();
+        if (indicator && edit != nullptr) edit->setModified(false);
+        return true;
+    }
+
     void enterPressed() override {
         committedByChange_ = false;
         box_->interpretText(); // commits through valueChanged when the number changed
@@ -99,7 +111,7 @@ class NumericView final : public ControlView {
 
   private:
     void userValue(double v) {
-        if (applying() || disposed()) return;
+        if (applying() || disposed() || indicator_) return;
         WriteNumber(panel_, control_, dataType_, v);
         committedByChange_ = true;
         fireCommit();

@@ -35,6 +35,14 @@ class StringView final : public ControlView {
         if (edit_->text() != shown_) edit_->setText(shown_);
     }
 
+    // An indicator shows its text read-only; the person can still select and copy it. Text
+    // being typed when the control becomes an indicator gives way to the model's.
+    bool showIndicator(bool indicator) override {
+        edit_->setReadOnly(indicator);
+        if (indicator) edit_->setModified(false);
+        return true;
+    }
+
     void enterPressed() override {
         writeIfChanged();
         fireCommit();
@@ -82,6 +90,9 @@ class TextBoxView final : public ControlView {
         });
         return edit_;
     }
+
+    // Always read-only on screen, indicator or not.
+    bool showIndicator(bool /*indicator*/) override { return true; }
 
     void applyContent(const ControlSnapshot& s, uint32_t what) override {
         if (what & CHANGE_VALUE) showText(s.valueText);
@@ -142,6 +153,9 @@ class TextMessageView final : public ControlView {
         return label_;
     }
 
+    // A text message takes no input: nothing to change.
+    bool showIndicator(bool /*indicator*/) override { return true; }
+
     void applyContent(const ControlSnapshot& s, uint32_t /*what*/) override {
         label_->setText(Text(s.valueText));
     }
@@ -171,6 +185,7 @@ class DecorationView final : public ControlView {
     }
 
     void applyContent(const ControlSnapshot& /*s*/, uint32_t /*what*/) override {}
+    bool showIndicator(bool /*indicator*/) override { return true; } // takes no input
 
     void applyColors(const ControlSnapshot& s) override {
         ControlView::applyColors(s);

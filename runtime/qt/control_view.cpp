@@ -84,9 +84,16 @@ void ControlView::apply(const ControlSnapshot& s, uint32_t what) {
         w->setToolTip(QString::fromStdString(s.tooltip));
         shown_.tooltip = s.tooltip;
     }
-    if (int dimmed = s.dimmed ? 1 : 0; dimmed != shown_.dimmed) {
-        w->setEnabled(!s.dimmed);
-        shown_.dimmed = dimmed;
+    if (int indicator = s.indicator ? 1 : 0; indicator != shown_.indicator) {
+        indicator_ = s.indicator;
+        // Kinds without a read-only form take no input while they are indicators.
+        const bool ownForm = showIndicator(s.indicator);
+        disabledAsIndicator_ = s.indicator && !ownForm;
+        shown_.indicator = indicator;
+    }
+    if (int enabled = s.dimmed || disabledAsIndicator_ ? 0 : 1; enabled != shown_.enabled) {
+        w->setEnabled(enabled != 0);
+        shown_.enabled = enabled;
     }
     {
         const QSignalBlocker blocker(w);
@@ -190,7 +197,7 @@ bool ControlView::eventFilter(QObject* watched, QEvent* event) {
         // A callback that returns non-zero keeps the key from the control.
         if (swallowed != 0) return true;
         if ((code & VAL_VKEY_MASK) == VAL_ENTER_VKEY) {
-            enterPressed();
+            if (!indicator_) enterPressed(); // an indicator has nothing to commit
             return true;
         }
         return false;
@@ -200,7 +207,7 @@ bool ControlView::eventFilter(QObject* watched, QEvent* event) {
         // Switching windows or opening a pop-up list keeps the control's focus in its panel.
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
         QPointer<ControlView> self(this);
-        focusLeaving();
+        if (!indicator_) focusLeaving();
         if (self == nullptr || disposed_) return false;
         fireEvent(EVENT_LOST_FOCUS);
         return false;

@@ -51,6 +51,9 @@ class ControlView : public QObject {
     virtual void applyColors(const ControlSnapshot& snapshot);
     // The point size of the text the widget shows (0 = the default).
     virtual int pointSizeOf(const ControlSnapshot& snapshot) const { return snapshot.pointSize; }
+    // Shows the control as an indicator (display only) or as hot. Returns false when the kind
+    // has no read-only form of its own: the widget is then disabled while an indicator.
+    virtual bool showIndicator(bool /*indicator*/) { return false; }
     // Further widgets of the control (a slide's value display) follow the control's geometry.
     virtual void placeExtras(const ControlSnapshot& /*snapshot*/) {}
     virtual void disposeExtras() {}
@@ -71,6 +74,7 @@ class ControlView : public QObject {
     int kind_ = 0;
     int dataType_ = 0;
     int style_ = 0;
+    bool indicator_ = false; // display only: a person's entries are not taken
 
   private:
     void applyLabel(const ControlSnapshot& snapshot);
@@ -78,12 +82,13 @@ class ControlView : public QObject {
     QPointer<QWidget> widget_;
     QPointer<QLabel> label_;
     bool disposed_ = false;
+    bool disabledAsIndicator_ = false; // an indicator of a kind without a read-only form
     long applyCount_ = 0;
     // What was last shown, so that unchanged attributes cost nothing.
     struct Shown {
         int left = -1, top = -1, width = -1, height = -1;
         int textColor = -2, ctrlColor = -2, pointSize = -1;
-        int visible = -1, dimmed = -1;
+        int visible = -1, enabled = -1, indicator = -1;
         std::string label, tooltip;
         int labelVisible = -1, labelLeft = -1, labelWidth = -1;
     } shown_;

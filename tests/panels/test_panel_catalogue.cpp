@@ -549,6 +549,55 @@ TEST_F(PanelCatalogue, ControlsHoldTheValueTypeTheirNameDeclares) {
     }
 }
 
+// Numbers and texts that show a reply (_OUT, _OUO in the name) are indicators: a person reads
+// them and cannot type over them. Every other control, reply check boxes and toggles among
+// them, is operated by the person.
+TEST_F(PanelCatalogue, ReplyDisplaysAreIndicatorsAndEveryOtherControlIsHot) {
+    int indicators = 0;
+    for (const auto& [file, panels] : kFiles) {
+        for (int number = 1; number <= panels; ++number) {
+            SCOPED_TRACE(std::string(file) + " panel " + std::to_string(number));
+            const int panel = load(file, number);
+            if (panel <= 0) continue;
+            for (const Ctrl& c : Controls(panel)) {
+                SCOPED_TRACE(c.name);
+                const bool replyName = c.name.find("_OUT") != std::string::npos ||
+                                       c.name.find("_OUO") != std::string::npos;
+                const bool display =
+                    c.kind == KIND_NUMERIC || c.kind == KIND_STRING || c.kind == KIND_TEXT_BOX;
+                const int mode = IntAttr(panel, c.id, ATTR_CTRL_MODE);
+                EXPECT_EQ(mode, replyName && display ? VAL_INDICATOR : VAL_HOT);
+                if (mode == VAL_INDICATOR) ++indicators;
+            }
+        }
+    }
+    EXPECT_GE(indicators, 12);
+
+    struct Known {
+        const char* file;
+        const char* name;
+        int mode;
+    };
+    const Known known[] = {
+        {"Arvel7.uir", "D_S_OUT_0", VAL_INDICATOR},
+        {"Arvel7.uir", "G_D_INQ_0", VAL_HOT},
+        {"Arvel7.uir", "Y_D_OUT_0", VAL_INDICATOR},
+        {"DebugFile.uir", "3_ALL_OUT", VAL_INDICATOR},
+        {"DebugFile.uir", "5O_3_ALL_OUT", VAL_HOT},
+        {"GetProduct.uir", "V_D_OUO_2", VAL_HOT},
+        {"AboutFile.uir", "V_S_OUO_0", VAL_INDICATOR},
+    };
+    for (const Known& k : known) {
+        SCOPED_TRACE(std::string(k.file) + " " + k.name);
+        const int panel = load(k.file, 1);
+        if (panel <= 0) continue;
+        const std::vector<Ctrl> controls = Controls(panel);
+        const Ctrl* c = Find(controls, k.name);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(IntAttr(panel, c->id, ATTR_CTRL_MODE), k.mode);
+    }
+}
+
 TEST_F(PanelCatalogue, StopAutoscrollIsAScaleOfOneWhenOn) {
     const int panel = load("DebugFile.uir", 1);
     ASSERT_GT(panel, 0);

@@ -169,6 +169,57 @@ TEST_F(Loader, AnUnregisteredCallbackNameWarnsAndLeavesTheControlWithoutCallback
     EXPECT_EQ(fn, nullptr);
 }
 
+// Designer's readOnly marks a display: the control loads as an indicator.
+TEST_F(Loader, ReadOnlyInTheFileMakesAnIndicator) {
+    std::string body = Geometry(0, 0, 400, 300);
+    body += Widget("QSpinBox", "Y_D_OUT_0", Geometry(10, 10, 60, 22) + BoolProp("readOnly", true));
+    body += Widget("QDoubleSpinBox", "F_D_OUT_0",
+                   Geometry(10, 40, 60, 22) + BoolProp("readOnly", true));
+    body += Widget("QLineEdit", "D_S_OUT_0", Geometry(10, 70, 60, 22) + BoolProp("readOnly", true));
+    body += Widget("QPlainTextEdit", "ctrl_3_ALL_OUT",
+                   Geometry(10, 100, 200, 60) + StringProp("constantName", "3_ALL_OUT", true) +
+                       BoolProp("readOnly", true));
+    body +=
+        Widget("QLineEdit", "COMMANDSEND", Geometry(10, 170, 60, 22) + BoolProp("readOnly", false));
+    body += Widget("QComboBox", "G_D_INQ_0", Geometry(10, 200, 60, 22));
+    const int panel = load(UiDoc(Widget("QWidget", "PANEL", body)));
+    ASSERT_GT(panel, 0);
+
+    const std::pair<int, int> expected[] = {{1, VAL_INDICATOR}, {2, VAL_INDICATOR},
+                                            {3, VAL_INDICATOR}, {4, VAL_INDICATOR},
+                                            {5, VAL_HOT},       {6, VAL_HOT}};
+    for (const auto& [id, mode] : expected) {
+        SCOPED_TRACE(id);
+        int m = -1;
+        ASSERT_EQ(GetCtrlAttribute(panel, id, ATTR_CTRL_MODE, &m), 0);
+        EXPECT_EQ(m, mode);
+        ControlSnapshot cs;
+        ASSERT_TRUE(GetControlSnapshot(panel, id, &cs));
+        EXPECT_EQ(cs.indicator, mode == VAL_INDICATOR);
+    }
+    // Neither dimmed nor hidden: an indicator shows the program's values as usual.
+    int dimmed = 1;
+    GetCtrlAttribute(panel, 3, ATTR_DIMMED, &dimmed);
+    EXPECT_EQ(dimmed, 0);
+    EXPECT_EQ(SetCtrlVal(panel, 3, std::string("1017")), 0);
+    std::string text;
+    GetCtrlVal(panel, 3, &text);
+    EXPECT_EQ(text, "1017");
+    EXPECT_EQ(UserSetCtrlVal(panel, 3, "typed"), UIE_BadArgument);
+    EXPECT_EQ(UserSetCtrlVal(panel, 4, "typed"), UIE_BadArgument);
+    EXPECT_EQ(UserSetCtrlVal(panel, 5, "V:0"), 0);
+
+    // A readOnly that is no bool refuses the file.
+    folder.write("bad.uir", UiDoc(Widget("QWidget", "P",
+                                         Widget("QLineEdit", "S",
+                                                "<property name=\"readOnly\"><string>yes</string>"
+                                                "</property>"))));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadPanel(0, "bad.uir", 1), UIE_BadFileFormat);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("property 'readOnly' must be true or false"), std::string::npos) << err;
+}
+
 // Each refused file: the result, a message with file and line, and no panel in the model.
 TEST_F(Loader, RefusedFilesGiveAnErrorAMessageAndNoPanel) {
     struct Case {

@@ -700,6 +700,65 @@ TEST_F(PanelModel, UserSetCtrlValCommitsOnlyOnAChangeOrForAButton) {
     EXPECT_EQ(lastCall.calls, before);
 }
 
+TEST_F(PanelModel, IndicatorModeIsReadAndSetAndThePersonCannotOperateAnIndicator) {
+    // Every control of a file without readOnly is hot.
+    for (int c = INT_NUM; c <= GRAPH; ++c) {
+        int mode = -1;
+        ASSERT_EQ(GetCtrlAttribute(panel, c, ATTR_CTRL_MODE, &mode), 0) << c;
+        EXPECT_EQ(mode, VAL_HOT) << c;
+    }
+    RecordingObserver observer;
+    SetModelObserver(&observer);
+    ASSERT_EQ(SetCtrlAttribute(panel, INT_NUM, ATTR_CTRL_MODE, VAL_INDICATOR), 0);
+    EXPECT_EQ(observer.controlBits(panel, INT_NUM), uint32_t(CHANGE_APPEARANCE));
+    ASSERT_EQ(SetCtrlAttribute(panel, INT_NUM, ATTR_CTRL_MODE, VAL_INDICATOR), 0);
+    EXPECT_EQ(observer.controlBits(panel, INT_NUM), 0u); // unchanged: nothing to show
+    SetModelObserver(nullptr);
+    int mode = -1;
+    GetCtrlAttribute(panel, INT_NUM, ATTR_CTRL_MODE, &mode);
+    EXPECT_EQ(mode, VAL_INDICATOR);
+    ControlSnapshot cs;
+    ASSERT_TRUE(GetControlSnapshot(panel, INT_NUM, &cs));
+    EXPECT_TRUE(cs.indicator);
+    ASSERT_TRUE(GetControlSnapshot(panel, DBL_NUM, &cs));
+    EXPECT_FALSE(cs.indicator);
+
+    // Only the two modes, as an int.
+    EXPECT_EQ(SetCtrlAttribute(panel, STR, ATTR_CTRL_MODE, 2), UIE_BadAttributeValue);
+    EXPECT_EQ(SetCtrlAttribute(panel, STR, ATTR_CTRL_MODE, -1), UIE_BadAttributeValue);
+    EXPECT_EQ(SetCtrlAttribute(panel, STR, ATTR_CTRL_MODE, 0.0), UIE_BadArgument);
+    GetCtrlAttribute(panel, STR, ATTR_CTRL_MODE, &mode);
+    EXPECT_EQ(mode, VAL_HOT);
+
+    // The person's entries are refused like those of a dimmed control; the program's are not.
+    lastCall = {};
+    for (int c : {INT_NUM, RING, BUTTON})
+        InstallCtrlCallback(panel, c, RecordingCallback, nullptr);
+    SetCtrlAttribute(panel, RING, ATTR_CTRL_MODE, VAL_INDICATOR);
+    SetCtrlAttribute(panel, BUTTON, ATTR_CTRL_MODE, VAL_INDICATOR);
+    EXPECT_EQ(UserSetCtrlVal(panel, INT_NUM, "6"), UIE_BadArgument);
+    EXPECT_EQ(UserSetCtrlVal(panel, RING, "X4"), UIE_BadArgument);
+    EXPECT_EQ(UserSetCtrlVal(panel, BUTTON, ""), UIE_BadArgument);
+    EXPECT_EQ(lastCall.calls, 0);
+    int value = 0;
+    GetCtrlVal(panel, INT_NUM, &value);
+    EXPECT_EQ(value, 5);
+    int index = -1;
+    GetCtrlIndex(panel, RING, &index);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(SetCtrlVal(panel, INT_NUM, 7), 0);
+    GetCtrlVal(panel, INT_NUM, &value);
+    EXPECT_EQ(value, 7);
+
+    // Hot again, the person operates it.
+    ASSERT_EQ(SetCtrlAttribute(panel, INT_NUM, ATTR_CTRL_MODE, VAL_HOT), 0);
+    EXPECT_EQ(UserSetCtrlVal(panel, INT_NUM, "6"), 0);
+    EXPECT_EQ(lastCall.calls, 1);
+    EXPECT_EQ(lastCall.event, EVENT_COMMIT);
+    GetCtrlVal(panel, INT_NUM, &value);
+    EXPECT_EQ(value, 6);
+}
+
 TEST_F(PanelModel, ACallbackMayDiscardItsOwnPanel) {
     InstallCtrlCallback(panel, BUTTON, DiscardingCallback, nullptr);
     EXPECT_EQ(UserSetCtrlVal(panel, BUTTON, ""), 0);
