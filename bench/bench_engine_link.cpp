@@ -104,15 +104,8 @@ std::vector<LogLine> ReadLog(const std::string& path) {
 }
 
 int CtrlNamed(int panel, const std::string& name) {
-    int id = 0;
-    GetPanelAttribute(panel, ATTR_PANEL_FIRST_CTRL, &id);
-    while (id > 0) {
-        std::string n;
-        GetCtrlAttribute(panel, id, ATTR_CONSTANT_NAME, &n);
-        if (n == name) return id;
-        if (GetCtrlAttribute(panel, id, ATTR_NEXT_CTRL, &id) < 0) break;
-    }
-    return -1;
+    const int id = GetCtrlIdFromConstantName(panel, name);
+    return id > 0 ? id : -1;
 }
 
 // The program side, prepared as start-up does, with a simulator on COM6.

@@ -34,6 +34,15 @@ int DiscardCtrl(int panel, int control) {
     return 0;
 }
 
+int GetCtrlIdFromConstantName(int panel, const std::string& constantName) {
+    auto lock = LockModel();
+    Panel* p = FindPanel(panel);
+    if (!p) return UIE_BadPanelHandle;
+    for (const Control& c : p->controls)
+        if (c.constantName == constantName) return c.id;
+    return 0;
+}
+
 CtrlKind GetCtrlKind(int panel, int control, int* status) {
     auto lock = LockModel();
     Panel* p = nullptr;

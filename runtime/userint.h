@@ -265,6 +265,9 @@ int GetCtrlCallback(int panel, int control, CtrlCallbackPtr* fn, void** callback
 // id (> 0). Ids are never reused within a panel.
 int NewCtrl(int panel, int style, const std::string& label, int top, int left);
 int DiscardCtrl(int panel, int control);
+// The first control, in control order, whose constant name is exactly `constantName`; 0 when no
+// control has it, a negative UiError for a bad panel.
+int GetCtrlIdFromConstantName(int panel, const std::string& constantName);
 CtrlKind GetCtrlKind(int panel, int control, int* status = nullptr);
 
 // Rings (list controls)

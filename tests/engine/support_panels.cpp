@@ -163,15 +163,8 @@ int LoadShippedPanel(const std::string& file, int panelNumber) {
 }
 
 int CtrlId(int panel, const std::string& name) {
-    int id = 0;
-    GetPanelAttribute(panel, ATTR_PANEL_FIRST_CTRL, &id);
-    while (id > 0) {
-        std::string n;
-        GetCtrlAttribute(panel, id, ATTR_CONSTANT_NAME, &n);
-        if (n == name) return id;
-        if (GetCtrlAttribute(panel, id, ATTR_NEXT_CTRL, &id) < 0) break;
-    }
-    return -1;
+    const int id = GetCtrlIdFromConstantName(panel, name);
+    return id > 0 ? id : -1;
 }
 
 #include "engine/app_record.h"

@@ -469,6 +469,23 @@ std::vector<int> WalkControls(int panel) {
     return ids;
 }
 
+TEST_F(ModelTest, ControlsAreFoundByTheirWholeConstantName) {
+    int panel = emptyPanel();
+    ASSERT_GT(panel, 0);
+    const int stop = NewCtrl(panel, CTRL_STRING, "", 0, 0);
+    const int stopCommand = NewCtrl(panel, CTRL_STRING, "", 30, 0);
+    const int twin = NewCtrl(panel, CTRL_STRING, "", 60, 0);
+    ASSERT_EQ(SetCtrlAttribute(panel, stop, ATTR_CONSTANT_NAME, std::string("STOP")), 0);
+    ASSERT_EQ(SetCtrlAttribute(panel, stopCommand, ATTR_CONSTANT_NAME, std::string("STOPCOMAND")),
+              0);
+    ASSERT_EQ(SetCtrlAttribute(panel, twin, ATTR_CONSTANT_NAME, std::string("STOPCOMAND")), 0);
+    EXPECT_EQ(GetCtrlIdFromConstantName(panel, "STOP"), stop);
+    EXPECT_EQ(GetCtrlIdFromConstantName(panel, "STOPCOMAND"), stopCommand) << "the first in order";
+    EXPECT_EQ(GetCtrlIdFromConstantName(panel, "STOPCOM"), 0);
+    EXPECT_EQ(GetCtrlIdFromConstantName(panel, "stop"), 0) << "names match with their letter case";
+    EXPECT_LT(GetCtrlIdFromConstantName(9999, "STOP"), 0);
+}
+
 TEST_F(ModelTest, NewCtrlNumbersAfterTheLastIdAndNeverReusesOne) {
     int panel = emptyPanel();
     ASSERT_GT(panel, 0);

@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -120,15 +122,7 @@ int IndexOfValue(int panel, int ring, const std::string& value) {
 }
 
 int ControlNamed(int panel, const std::string& name) {
-    int id = 0;
-    GetPanelAttribute(panel, ATTR_PANEL_FIRST_CTRL, &id);
-    while (id > 0) {
-        std::string n;
-        GetCtrlAttribute(panel, id, ATTR_CONSTANT_NAME, &n);
-        if (n == name) return id;
-        if (GetCtrlAttribute(panel, id, ATTR_NEXT_CTRL, &id) < 0) break;
-    }
-    return 0;
+    return std::max(GetCtrlIdFromConstantName(panel, name), 0);
 }
 
 class PortSelection : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -124,17 +125,7 @@ int ViewTest::showPanel(const std::string& path) {
 }
 
 int ViewTest::ctrl(int panel, const std::string& constantName) {
-    int id = 0;
-    GetPanelAttribute(panel, ATTR_PANEL_FIRST_CTRL, &id);
-    while (id > 0) {
-        std::string name;
-        GetCtrlAttribute(panel, id, ATTR_CONSTANT_NAME, &name);
-        if (name == constantName) return id;
-        int next = 0;
-        if (GetCtrlAttribute(panel, id, ATTR_NEXT_CTRL, &next) < 0) break;
-        id = next;
-    }
-    return 0;
+    return std::max(GetCtrlIdFromConstantName(panel, constantName), 0);
 }
 
 bool ViewTest::waitFor(const std::function<bool()>& cond, int timeoutMs) {

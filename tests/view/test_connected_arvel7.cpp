@@ -150,17 +150,7 @@ bool HoldsDevice(const std::string& device) {
 }
 
 int CtrlByName(int panel, const std::string& constantName) {
-    int id = 0;
-    GetPanelAttribute(panel, ATTR_PANEL_FIRST_CTRL, &id);
-    while (id > 0) {
-        std::string name;
-        GetCtrlAttribute(panel, id, ATTR_CONSTANT_NAME, &name);
-        if (name == constantName) return id;
-        int next = 0;
-        if (GetCtrlAttribute(panel, id, ATTR_NEXT_CTRL, &next) < 0) break;
-        id = next;
-    }
-    return 0;
+    return std::max(GetCtrlIdFromConstantName(panel, constantName), 0);
 }
 
 class ConnectedArvel7 : public ::testing::Test {
@@ -191,9 +181,9 @@ class ConnectedArvel7 : public ::testing::Test {
 
     // The simulated Arvel7 enters itself as COM3 in the program folder's configuration.
     void startDevice() {
-        sim = std::make_unique<SimProcess>(std::vector<std::string>{
-            "--product", "arvel7", "--config", folder.config(), "--port", "3", "--log",
-            folder.file("sim.log")});
+        sim = std::make_unique<SimProcess>(
+            std::vector<std::string>{"--product", "arvel7", "--config", folder.config(), "--port",
+                                     "3", "--log", folder.file("sim.log")});
         ASSERT_TRUE(sim->ok());
     }
     std::vector<LogLine> simLog() const { return ReadSimLog(folder.file("sim.log")); }
@@ -310,12 +300,12 @@ TEST_F(ConnectedArvel7, PersonSetsTheLedAndGainAndSeesTheSensorFollowThenExits) 
 
     // The exit button, pressed inside the program's own loop, ends it in order.
     const int exitId = CtrlByName(ports->connectionPanel.load(), "EXIT_BUTTON");
-    auto* exitButton = qobject_cast<QPushButton*>(QtControlWidget(ports->connectionPanel.load(), exitId));
+    auto* exitButton =
+        qobject_cast<QPushButton*>(QtControlWidget(ports->connectionPanel.load(), exitId));
     ASSERT_NE(exitButton, nullptr);
     const size_t beforeExit = simLog().size();
-    QTimer::singleShot(0, exitButton, [exitButton] {
-        QTest::mouseClick(exitButton, Qt::LeftButton);
-    });
+    QTimer::singleShot(0, exitButton,
+                       [exitButton] { QTest::mouseClick(exitButton, Qt::LeftButton); });
     // Should the button fail to end the loop, the watchdog does, with a result the test notes.
     QTimer watchdog;
     watchdog.setSingleShot(true);
