@@ -39,33 +39,12 @@ const std::string kControls =
     UiControl("QPushButton", "TOGGLE", 200, 130, 100, 28,
               "<property name=\"checkable\"><bool>true</bool></property>");
 
-class IndicatorTest : public ViewTest {
+class IndicatorTest : public ControlsPanelTest {
   protected:
     void SetUp() override {
         ViewTest::SetUp();
-        panel_ = showPanel(writePanel("indicator.uir", kControls));
-        ASSERT_GT(panel_, 0);
-        for (const char* name : {"Y_D_OUT_0", "F_D_OUT_0", "D_S_OUT_0", "NUM", "RING", "TOGGLE"}) {
-            const int id = ctrl(panel_, name);
-            ASSERT_GT(id, 0) << name;
-            ids_[name] = id;
-            InstallCtrlCallback(panel_, id, RecordCtrl, nullptr);
-        }
-    }
-
-    template <typename W> W* widget(const char* name) {
-        auto* w = qobject_cast<W*>(QtControlWidget(panel_, ids_.at(name)));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-
-    void focus(QWidget* w) {
-        w->setFocus(Qt::TabFocusReason);
-        ASSERT_TRUE(waitFor([w] { return w->hasFocus(); }, 2000));
-    }
-
-    size_t commits(const char* name) {
-        return eventsOf(panel_, ids_.at(name), EVENT_COMMIT).size();
+        openControls("indicator.uir", kControls,
+                     {"Y_D_OUT_0", "F_D_OUT_0", "D_S_OUT_0", "NUM", "RING", "TOGGLE"});
     }
 
     int mode(const char* name) {
@@ -73,9 +52,6 @@ class IndicatorTest : public ViewTest {
         EXPECT_EQ(GetCtrlAttribute(panel_, ids_.at(name), ATTR_CTRL_MODE, &m), 0);
         return m;
     }
-
-    int panel_ = 0;
-    std::map<std::string, int> ids_;
 };
 
 TEST_F(IndicatorTest, ReadOnlyNumbersAndTextsAreIndicatorsAndOtherControlsAreHot) {

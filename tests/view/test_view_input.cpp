@@ -39,37 +39,13 @@ const std::string kControls =
     UiControl("QPushButton", "BUTTON", 200, 120, 80, 28, UiText("text", "Go", false)) +
     UiControl("QCheckBox", "CHECK", 200, 170, 120, 24, UiText("text", "Enable", false));
 
-class InputTest : public ViewTest {
+class InputTest : public ControlsPanelTest {
   protected:
     void SetUp() override {
         ViewTest::SetUp();
-        panel_ = showPanel(writePanel("input.uir", kControls));
-        ASSERT_GT(panel_, 0);
-        for (const char* name : {"NUM", "DBL", "TEXT", "TOGGLE", "RING", "BUTTON", "CHECK"}) {
-            const int id = ctrl(panel_, name);
-            ASSERT_GT(id, 0) << name;
-            ids_[name] = id;
-            InstallCtrlCallback(panel_, id, RecordCtrl, nullptr);
-        }
+        openControls("input.uir", kControls,
+                     {"NUM", "DBL", "TEXT", "TOGGLE", "RING", "BUTTON", "CHECK"});
     }
-
-    template <typename W> W* widget(const char* name) {
-        auto* w = qobject_cast<W*>(QtControlWidget(panel_, ids_.at(name)));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-
-    void focus(QWidget* w) {
-        w->setFocus(Qt::TabFocusReason);
-        ASSERT_TRUE(waitFor([w] { return w->hasFocus(); }, 2000));
-    }
-
-    size_t commits(const char* name) {
-        return eventsOf(panel_, ids_.at(name), EVENT_COMMIT).size();
-    }
-
-    int panel_ = 0;
-    std::map<std::string, int> ids_;
 };
 
 TEST_F(InputTest, TypedNumberAndEnterCommitOnceOnTheUserInterfaceThread) {

@@ -2,7 +2,14 @@
 // a temporary folder, and a record of the callback events.
 #pragma once
 
+#include "runtime/qt/view.h"
+#include "runtime/userint.h"
+
+#include <QWidget>
 #include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <map>
 
 #include <functional>
 #include <string>
@@ -51,4 +58,39 @@ class ViewTest : public ::testing::Test {
 
   protected:
     std::string dir_;
+};
+
+// A shown panel of fixture controls whose commits are recorded, with its widgets by name.
+class ControlsPanelTest : public ViewTest {
+  protected:
+    // Writes and shows the panel and records the callback events of the named controls.
+    void openControls(const std::string& fileName, const std::string& controls,
+                      std::initializer_list<const char*> names) {
+        panel_ = showPanel(writePanel(fileName, controls));
+        ASSERT_GT(panel_, 0);
+        for (const char* name : names) {
+            const int id = ctrl(panel_, name);
+            ASSERT_GT(id, 0) << name;
+            ids_[name] = id;
+            InstallCtrlCallback(panel_, id, RecordCtrl, nullptr);
+        }
+    }
+
+    template <typename W> W* widget(const char* name) {
+        auto* w = qobject_cast<W*>(QtControlWidget(panel_, ids_.at(name)));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    void focus(QWidget* w) {
+        w->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(waitFor([w] { return w->hasFocus(); }, 2000));
+    }
+
+    size_t commits(const char* name) {
+        return eventsOf(panel_, ids_.at(name), EVENT_COMMIT).size();
+    }
+
+    int panel_ = 0;
+    std::map<std::string, int> ids_;
 };
